@@ -1,0 +1,100 @@
+// In-memory form of the package resource: the file store as a tree of folders
+// and files, and the readers that build it from the resource bytes.
+//
+// Every list is a std::forward_list built by prepending, so each holds its
+// entries in the reverse of the order in which they were read. Walk lists from
+// their head; "list order" always means this head-first order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <forward_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct InstallerState;
+struct PackageFolder;
+struct PackageTree;
+
+// Longest text any name, path or string of the package may hold: every text
+// lives in a field of 260 UTF-16 units, terminator included.
+inline constexpr size_t kMaxTextUnits = 259;
+
+struct PackageFile {
+    std::u16string Name;                    // bare file name
+    uint32_t Size = 0;                      // DataSize
+    std::vector<uint8_t> Data;              // the file's own copy of its bytes; empty when Size is 0
+    const PackageFolder* Folder = nullptr;  // folder holding the file; null for files of the root
+    PackageTree* Tree = nullptr;            // tree the file belongs to
+};
+
+struct PackageFolder {
+    std::u16string Name;  // path relative to the root, as stored ("driver\USB\i386")
+    int32_t FileCount = 0;
+    int32_t FolderCount = 0;
+    std::forward_list<PackageFile*> Files;     // not owning: the tree's AllFiles owns every file
+    std::forward_list<PackageFolder> Folders;  // direct subfolders, owned
+    uint32_t ContentOffset = 0;
+};
+
+// One per loaded package. Nodes point at each other, so a tree never moves:
+// it is created and owned through std::unique_ptr.
+struct PackageTree {
+    PackageTree() = default;
+    PackageTree(const PackageTree&) = delete;
+    PackageTree& operator=(const PackageTree&) = delete;
+
+    std::u16string RootName;
+    std::u16string InstallFolder;  // program folder + "\" + RootName until the install sequence replaces it
+    int32_t FileCount = 0;
+    int32_t FolderCount = 0;
+    std::forward_list<PackageFile*> RootFiles;  // not owning
+    std::forward_list<PackageFolder> Folders;   // top-level folders, owned
+    std::forward_list<PackageFile> AllFiles;    // every file at every depth; owns the files
+};
+
+// Reads a FileStore block (starting at its StoreSize field, `size` bytes
+// available). Returns null when the block is invalid: a count, offset, size or
+// string that runs past the block, StoreSize larger than `size`, a string over
+// kMaxTextUnits, a ContentOffset outside the store, a record read twice (a
+// cycle or shared region), or a name that would escape the install folder.
+// `reason` (optional) receives a one-line English explanation on failure.
+// InstallFolder gets its first value from ProgramFolder().
+std::unique_ptr<PackageTree> BuildPackageTree(const uint8_t* store, size_t size, std::string* reason = nullptr);
+
+// How a script parse ended. Malformed keeps what was read before the fault;
+// Invalid means the package as a whole must be rejected (a text too long, or
+// a Company or Product that is empty or not a plain folder name).
+enum class ScriptParseOutcome { Complete, Malformed, Invalid };
+
+// Reads an InstallScript block (starting at its ScriptSize field, `size`
+// bytes available) into the state's script results, against state.Tree.
+// Returns false without a tree (nothing changed) or when the script is
+// malformed or invalid; `outcome` and `reason` (optional) tell which and why.
+bool ParseInstallScript(InstallerState& state,
+                        const uint8_t* script,
+                        size_t size,
+                        ScriptParseOutcome* outcome = nullptr,
+                        std::string* reason = nullptr);
+
+// Discards what the state held, checks TotalSize = 4 + ScriptSize + StoreSize
+// against each other and against `size`, builds the tree and parses the
+// script. Returns false when the package is invalid; the state then holds no
+// tree, no script results and an empty Company and Product. A malformed
+// script is not a failure: the results read before the fault stay.
+bool LoadPackage(InstallerState& state, const uint8_t* bytes, size_t size, std::string* reason = nullptr);
+
+// Finds a file by its package-relative path ("License.txt", ".\License.txt",
+// "\License.txt", "driver\USB\i386\x.sys"). Exact, case-sensitive comparison.
+// Returns null when no file matches.
+const PackageFile* FindPackageFile(const PackageTree& tree, std::u16string_view path);
+
+// Frees every script list and entry and sets MainAppFile, AuxAppFile and
+// UninstallerFile to null. Company and Product are left as they are.
+void ClearScriptResults(InstallerState& state);
+
+// Folder of the running program (no trailing backslash); empty when unknown.
+// Implemented per platform.
+std::u16string ProgramFolder();
