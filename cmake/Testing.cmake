@@ -1,0 +1,47 @@
+# Test registration for both kinds of tree.
+#
+# Native tests are discovered per test case. Windows test programs run whole,
+# under Wine, through tests/wine/wine-run: each gets its own copy of a prefix
+# template made once per build tree, so suites that change the registry,
+# services or files never see each other's state.
+
+enable_testing()
+include(GoogleTest)
+
+set(WINE_RUN "${PROJECT_SOURCE_DIR}/tests/wine/wine-run")
+set(WINE_TEMPLATE "${CMAKE_BINARY_DIR}/wine/template")
+set(WINE_SCRATCH "${CMAKE_BINARY_DIR}/wine/runs")
+
+# add_unit_test(NAME SOURCES... [LIBS libs...] [DISPLAY] [WIN32_ARCH])
+#   DISPLAY     the Windows suite creates windows: run it with its own Xvfb.
+#   WIN32_ARCH  run it in a 32-bit (x86) prefix instead of the default AMD64 one.
+function(add_unit_test name)
+    cmake_parse_arguments(T "DISPLAY;WIN32_ARCH" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+    if(WIN32)
+        set(flags)
+        if(T_DISPLAY)
+            list(APPEND flags --display)
+        endif()
+        set(template "${WINE_TEMPLATE}")
+        set(fixture wine_template)
+        if(T_WIN32_ARCH)
+            set(template "${WINE_TEMPLATE}-win32")
+            set(fixture wine_template_win32)
+        endif()
+        add_test(NAME ${name}
+                 COMMAND ${WINE_RUN} --template ${template} --scratch ${WINE_SCRATCH}/${name} ${flags}
+                         -- $<TARGET_FILE:${name}>)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${fixture} TIMEOUT 600)
+    else()
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    endif()
+endfunction()
+
+if(WIN32 AND BUILD_TESTS)
+    add_test(NAME wine_template COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/make-template ${WINE_TEMPLATE})
+    set_tests_properties(wine_template PROPERTIES FIXTURES_SETUP wine_template TIMEOUT 600)
+    add_test(NAME wine_template_win32 COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/make-template --win32 ${WINE_TEMPLATE}-win32)
+    set_tests_properties(wine_template_win32 PROPERTIES FIXTURES_SETUP wine_template_win32 TIMEOUT 600)
+endif()
