@@ -1,0 +1,81 @@
+#include "engine/install_worker_win.h"
+
+#include <string>
+
+namespace {
+
+struct WorkerStart {
+    std::shared_ptr<InstallerState> State;
+    InstallSequence Sequence;
+};
+
+void CloseThreadHandle(void* handle) {
+    CloseHandle(handle);
+}
+
+DWORD WINAPI InstallWorker(LPVOID argument) {
+    std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
+    start->Sequence(*start->State);
+    return 0;
+}
+
+void ReleaseWorkerHandle(InstallerState& state) {
+    if (!state.WorkerThread)
+        return;
+    state.Running = false;
+    state.WorkerThread.reset();
+}
+
+}  // namespace
+
+bool StartInstallWorker(const std::shared_ptr<InstallerState>& state,
+                        const InstallOptions& options,
+                        InstallSequence sequence) {
+    ReleaseWorkerHandle(*state);
+    state->Options = options;
+    state->Running = true;
+    auto start = std::make_unique<WorkerStart>(WorkerStart{state, sequence});
+    HANDLE thread = CreateThread(nullptr, 0, InstallWorker, start.get(), 0, nullptr);
+    if (!thread) {
+        state->Running = false;
+        return false;
+    }
+    start.release();  // the thread owns it now
+    state->WorkerThread = WorkerThreadHandle(thread, CloseThreadHandle);
+    return true;
+}
+
+void StopInstallWorker(InstallerState& state) {
+    ReleaseWorkerHandle(state);
+}
+
+void ReleaseInstallerState(std::shared_ptr<InstallerState>& state) {
+    if (!state)
+        return;
+    state->Running = false;
+    state->WorkerThread.reset();
+    state.reset();
+}
+
+ReportOutcome SendReport(const InstallerState& state, ReportKind kind, std::u16string_view text) {
+    const ReportRule& rule = RuleOf(kind);
+    HWND owner = static_cast<HWND>(state.Options.OwnerWindow);
+    ReportOutcome outcome;
+    if (!ShouldSendReport(rule, owner != nullptr, state.Options.Unattended))
+        return outcome;
+    // The text travels with its terminator; a std::u16string guarantees one.
+    std::u16string terminated(rule.CarriesText ? text : std::u16string_view());
+    COPYDATASTRUCT data{};
+    data.dwData = static_cast<ULONG_PTR>(rule.Code);
+    data.cbData = ReportDataSize(rule, terminated);
+    data.lpData = rule.CarriesText ? terminated.data() : nullptr;
+    // Synchronous: the worker goes on only after the window has handled it,
+    // which for the failure reports includes the user closing a message box.
+    SendMessageW(owner, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    outcome.Sent = true;
+    if (rule.PauseMs > 0) {
+        Sleep(rule.PauseMs);
+        outcome.PausedMs = rule.PauseMs;
+    }
+    return outcome;
+}

@@ -1,0 +1,47 @@
+// The installation's worker thread and its reports to the window.
+//
+// The worker shares the state with the window's thread: it holds its own
+// reference, so a window that lets go of the state while a run is still going
+// never frees what the worker uses. The only datum both threads write or read
+// while the worker runs is Running.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "engine/installer_state.h"
+#include "engine/progress.h"
+
+// The body of one run, executed on the worker thread.
+using InstallSequence = void (*)(InstallerState& state);
+
+// Releases a handle still held from an earlier run (clearing Running, without
+// waiting), copies `options` into the state, sets Running and starts a thread
+// that runs `sequence` on the state. Returns false when the thread cannot be
+// created; Running is then clear and no handle is held.
+bool StartInstallWorker(const std::shared_ptr<InstallerState>& state,
+                        const InstallOptions& options,
+                        InstallSequence sequence);
+
+// Asks a running worker to stop: clears Running and releases the thread
+// handle without waiting. Does nothing when no handle is held.
+void StopInstallWorker(InstallerState& state);
+
+// What the window does when it is done with the state: the same as a stop
+// request, then it drops its reference. A worker still running keeps the
+// state alive until it returns.
+void ReleaseInstallerState(std::shared_ptr<InstallerState>& state);
+
+struct ReportOutcome {
+    bool Sent = false;
+    uint32_t PausedMs = 0;
+};
+
+// Sends one report to the options' OwnerWindow with SendMessageW (WM_COPYDATA,
+// dwData the code, the text with its terminator unless the report carries
+// none) when its rule allows, then makes the rule's pause. Returns after the
+// window has handled the report.
+ReportOutcome SendReport(const InstallerState& state, ReportKind kind, std::u16string_view text = {});
