@@ -1,0 +1,16 @@
+// Names that belong to the product but are not carried by its package. A
+// vendor rebranding the installer edits this one place.
+#pragma once
+
+// Product registry key under HKEY_LOCAL_MACHINE.
+inline constexpr char16_t kProductKeyPath[] = u"SOFTWARE\\TrovalisServerV7";
+
+// Folder below the shared documents folder that holds the panel's configuration.
+inline constexpr char16_t kPanelConfigFolderName[] = u"ZorvanelleV7";
+inline constexpr char16_t kPanelConfigFileName[] = u"PanelConfig.ini";
+
+// Service of an older product generation that every installation removes.
+inline constexpr char16_t kLegacyServiceName[] = u"QXScreenService";
+
+// Title of the installer's window.
+inline constexpr char16_t kWindowTitle[] = u"TrovalisInstallV7";
