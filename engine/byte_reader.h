@@ -13,6 +13,7 @@ class ByteReader {
 public:
     ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
+    const uint8_t* Data() const { return data_; }
     size_t Position() const { return pos_; }
     size_t Size() const { return size_; }
     size_t Remaining() const { return size_ - pos_; }

@@ -43,6 +43,9 @@ struct PackageFolder {
 // it is created and owned through std::unique_ptr.
 struct PackageTree {
     PackageTree() = default;
+    // Frees the folder tree level by level: a deeply nested store must not
+    // recurse once per level on the call stack.
+    ~PackageTree();
     PackageTree(const PackageTree&) = delete;
     PackageTree& operator=(const PackageTree&) = delete;
 

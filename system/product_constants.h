@@ -13,4 +13,4 @@ inline constexpr char16_t kPanelConfigFileName[] = u"PanelConfig.ini";
 inline constexpr char16_t kLegacyServiceName[] = u"QXScreenService";
 
 // Title of the installer's window.
-inline constexpr char16_t kWindowTitle[] = u"TrovalisInstallV7";
+inline constexpr char16_t kWindowTitle[] = u"Zorvanelle Driver Installation";

@@ -41,7 +41,9 @@ enum class StoreLayout {
     ReverseDepthFirst,  // the same regions placed in the opposite order
 };
 
-// A FileStore block for `root` (its Name is the RootName).
+// A FileStore block for `root` (its Name is the RootName). The root's header
+// and file and folder records always come first, at offset 0: only the
+// folders' content regions move with the layout.
 std::vector<uint8_t> MakeFileStore(const StoreFolder& root, StoreLayout layout = StoreLayout::DepthFirst);
 
 // A whole package resource: TotalSize, then the script block, then the store block.
