@@ -61,8 +61,10 @@ struct PackageTree {
 // Reads a FileStore block (starting at its StoreSize field, `size` bytes
 // available). Returns null when the block is invalid: a count, offset, size or
 // string that runs past the block, StoreSize larger than `size`, a string over
-// kMaxTextUnits, a ContentOffset outside the store, a record read twice (a
-// cycle or shared region), or a name that would escape the install folder.
+// kMaxTextUnits, a ContentOffset outside the store, a record whose bytes
+// overlap a record read before (a cycle or shared region; empty folders that
+// read no records may share an offset), or a name that would escape the
+// install folder (file, folder or root name; see package.cpp for the rules).
 // `reason` (optional) receives a one-line English explanation on failure.
 // InstallFolder gets its first value from ProgramFolder().
 std::unique_ptr<PackageTree> BuildPackageTree(const uint8_t* store, size_t size, std::string* reason = nullptr);
@@ -74,8 +76,10 @@ enum class ScriptParseOutcome { Complete, Malformed, Invalid };
 
 // Reads an InstallScript block (starting at its ScriptSize field, `size`
 // bytes available) into the state's script results, against state.Tree.
-// Returns false without a tree (nothing changed) or when the script is
-// malformed or invalid; `outcome` and `reason` (optional) tell which and why.
+// Returns false without a tree (nothing changed; `outcome` says Malformed) or
+// when the script is malformed or invalid; `outcome` and `reason` (optional)
+// tell which and why. A Company or Product that is empty or not a plain name
+// is Invalid.
 bool ParseInstallScript(InstallerState& state,
                         const uint8_t* script,
                         size_t size,
