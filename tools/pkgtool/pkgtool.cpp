@@ -1,0 +1,162 @@
+#include "tools/pkgtool/pkgtool.h"
+
+#include <string_view>
+
+#include "engine/installer_state.h"
+#include "engine/package.h"
+#include "system/text.h"
+#include "tools/pkgtool/extract.h"
+#include "tools/pkgtool/host_files.h"
+#include "tools/pkgtool/listing.h"
+#include "tools/pkgtool/manifest.h"
+#include "tools/pkgtool/package_build.h"
+#include "tools/pkgtool/package_source.h"
+#include "tools/pkgtool/payload.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: pkgtool build MANIFEST PAYLOAD_DIR -o PACKAGE\n"
+    "       pkgtool list PACKAGE\n"
+    "       pkgtool extract PACKAGE DIR\n"
+    "       pkgtool --help\n"
+    "\n"
+    "build    writes the package described by MANIFEST, with the contents of\n"
+    "         PAYLOAD_DIR as its file store (see tools/MANIFEST.md)\n"
+    "list     shows the script, the file tree and the file list of PACKAGE\n"
+    "extract  writes the file tree of PACKAGE to DIR/ROOT_NAME/...\n"
+#ifdef _WIN32
+    "\n"
+    "A PACKAGE ending in .exe is read from that program's package resource.\n"
+#endif
+    ;
+
+int UsageError(std::ostream& err, const std::string& message) {
+    err << "pkgtool: " << message << "\n" << kUsage;
+    return kExitUsage;
+}
+
+int Failure(std::ostream& err, const std::string& message) {
+    err << "pkgtool: " << message << "\n";
+    return kExitFailure;
+}
+
+// RootName when the manifest names none: the payload folder's own name.
+std::u16string DefaultRootName(const fs::path& payloadDir) {
+    std::error_code error;
+    const fs::path full = fs::weakly_canonical(fs::absolute(payloadDir, error), error);
+    return Utf8ToUtf16(PathToUtf8(full.filename()));
+}
+
+bool ReadManifest(const std::string& name, Manifest* manifest, std::ostream& err) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!ReadFileBytes(PathFromUtf8(name), &bytes, &error)) {
+        Failure(err, name + ": " + error);
+        return false;
+    }
+    const std::vector<ManifestError> errors =
+        ParseManifest(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), manifest);
+    for (const ManifestError& problem : errors)
+        err << FormatManifestError(name, problem) << "\n";
+    return errors.empty();
+}
+
+int Build(const std::string& manifestName,
+          const std::string& payloadName,
+          const std::string& outputName,
+          std::ostream& err) {
+    Manifest manifest;
+    if (!ReadManifest(manifestName, &manifest, err))
+        return kExitFailure;
+    const fs::path payloadDir = PathFromUtf8(payloadName);
+    StoreFolder root;
+    const std::u16string rootName = manifest.RootName ? *manifest.RootName : DefaultRootName(payloadDir);
+    if (std::string error = ReadPayload(payloadDir, rootName, &root); !error.empty())
+        return Failure(err, error);
+    std::vector<uint8_t> package;
+    std::vector<ManifestError> errors = ApplyManifestOrders(manifest.Orders, &root);
+    if (errors.empty())
+        errors = BuildPackageBytes(manifest, root, &package);
+    for (const ManifestError& problem : errors)
+        err << FormatManifestError(manifestName, problem) << "\n";
+    if (!errors.empty())
+        return kExitFailure;
+    std::string error;
+    if (!WriteFileBytes(PathFromUtf8(outputName), package, &error))
+        return Failure(err, outputName + ": " + error);
+    return kExitOk;
+}
+
+// Reads and loads a package; on failure reports why and returns false.
+bool LoadNamedPackage(const std::string& name, std::vector<uint8_t>* bytes, InstallerState* state, std::ostream& err) {
+    std::string error;
+    if (!ReadPackageSource(PathFromUtf8(name), bytes, &error)) {
+        Failure(err, name + ": " + error);
+        return false;
+    }
+    if (!LoadPackage(*state, bytes->data(), bytes->size(), &error)) {
+        Failure(err, name + ": invalid package: " + error);
+        return false;
+    }
+    return true;
+}
+
+int List(const std::string& packageName, std::ostream& out, std::ostream& err) {
+    std::vector<uint8_t> bytes;
+    InstallerState state;
+    if (!LoadNamedPackage(packageName, &bytes, &state, err))
+        return kExitFailure;
+    WritePackageListing(bytes, state, out);
+    return out ? kExitOk : Failure(err, "cannot write the listing");
+}
+
+int Extract(const std::string& packageName, const std::string& dirName, std::ostream& err) {
+    std::vector<uint8_t> bytes;
+    InstallerState state;
+    if (!LoadNamedPackage(packageName, &bytes, &state, err))
+        return kExitFailure;
+    if (std::string error = ExtractPackageTree(*state.Tree, PathFromUtf8(dirName)); !error.empty())
+        return Failure(err, "extract: " + error);
+    return kExitOk;
+}
+
+// build's arguments: two positional names and "-o PACKAGE" anywhere.
+int RunBuild(const std::vector<std::string>& args, std::ostream& err) {
+    std::vector<std::string> positional;
+    std::string output;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] != "-o")
+            positional.push_back(args[i]);
+        else if (i + 1 < args.size() && output.empty())
+            output = args[++i];
+        else
+            return UsageError(err, "build: -o needs one PACKAGE name");
+    }
+    if (positional.size() != 2 || output.empty())
+        return UsageError(err, "build needs MANIFEST, PAYLOAD_DIR and -o PACKAGE");
+    return Build(positional[0], positional[1], output, err);
+}
+
+}  // namespace
+
+int RunPkgtool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty())
+        return UsageError(err, "no command given");
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        out << kUsage;
+        return kExitOk;
+    }
+    if (command == "build")
+        return RunBuild(args, err);
+    if (command == "list" && args.size() == 2)
+        return List(args[1], out, err);
+    if (command == "extract" && args.size() == 3)
+        return Extract(args[1], args[2], err);
+    if (command == "list" || command == "extract")
+        return UsageError(err, command + ": wrong number of arguments");
+    return UsageError(err, "unknown command \"" + command + "\"");
+}
