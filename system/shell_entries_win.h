@@ -1,0 +1,57 @@
+// Registry entries that make the product reachable from the shell: a desktop
+// background context-menu entry (HKEY_CLASSES_ROOT), the Add/Remove Programs
+// entry (HKEY_LOCAL_MACHINE) and logon Run values (HKEY_CURRENT_USER).
+//
+// Executable paths are passed and recorded unquoted; wherever Windows runs
+// one (the menu command, "UninstallString", the Run data) it is written
+// quoted, so a path with blanks cannot be taken for a shorter program. Values
+// read back as plain paths ("Icon", "DisplayIcon") stay unquoted.
+//
+// Entry and display names are single key names: an empty name or one with a
+// backslash is refused by the adds and ignored by the removes. The removes
+// ignore every failure, so removing what is not there is harmless.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Creates "DesktopBackground\Shell\<name>" with "Icon" = `command` and
+// "Position" = "Bottom", and its "command" subkey whose default value is the
+// quoted `command`. Stops at the first failure, leaving what was written so
+// far; true only when everything was written.
+bool AddDesktopMenuEntry(const std::u16string& name, const std::u16string& command);
+
+// Deletes the entry's "command" subkey and then the entry key itself under
+// its full name; "DesktopBackground\Shell" stays. Always true.
+bool RemoveDesktopMenuEntry(const std::u16string& name);
+
+// Creates (or opens) the key <displayName> under
+// "Software\Microsoft\Windows\CurrentVersion\Uninstall" and writes
+// "DisplayIcon" = `exePath`, "DisplayName", "Publisher" and "UninstallString"
+// = quoted `exePath`, stopping at the first failure. Other values of an
+// existing key stay. True when all four were written.
+bool AddUninstallEntry(const std::u16string& publisher,
+                       const std::u16string& displayName,
+                       const std::u16string& exePath);
+
+// Deletes the Add/Remove Programs key of `displayName`. Reports nothing.
+void RemoveUninstallEntry(const std::u16string& displayName);
+
+// The command line that identifies a Run entry in the uninstall log: the
+// unquoted program path followed by " -h".
+std::u16string RunEntryCommandLine(std::u16string_view programPath);
+
+// Registers `programPath` to start hidden at logon: under the current user's
+// "Software\Microsoft\Windows\CurrentVersion\Run" key, the value named
+// BaseNameOfPath of RunEntryCommandLine(programPath) (the program's file name
+// up to its first full stop: "C:\App\Tray.exe" gives "Tray") holds
+// "\"<programPath>\" -h". Programs of the same name share the value, the
+// later write wins. Writes nothing when the Run key cannot be opened (it is
+// not created) or the value name would be empty. True when the value was
+// written.
+bool AddRunEntry(const std::u16string& programPath);
+
+// Deletes the Run value of a recorded, unquoted command line
+// (RunEntryCommandLine of the program path): the value named BaseNameOfPath
+// of `commandLine`. Reports nothing.
+void RemoveRunEntry(const std::u16string& commandLine);
