@@ -88,7 +88,7 @@ void FailAndCheckHandled(InstallerState& state) {
 }
 
 class InstallWorkerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = RecorderProc;

@@ -47,11 +47,11 @@ std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
 }
 
 class PackageResourceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::wstring installer = ProgramDirectory() + L"\\TrovalisInstallV7.exe";
-        module_.Reset(LoadLibraryExW(installer.c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+        module_.Reset(
+            LoadLibraryExW(installer.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
         ASSERT_TRUE(module_) << "cannot load " << std::string(installer.begin(), installer.end());
     }
 
