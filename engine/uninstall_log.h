@@ -1,0 +1,124 @@
+// The uninstall log: typed records of everything an installation did, kept
+// in memory while it runs (so that a failed run can undo them at once) and
+// saved as "uninstall.log" so that a later removal can undo them.
+//
+// Byte image, UTF-16LE, packed, no magic, version, count or checksum:
+//   BaseFolder, Company, Product   NUL-terminated texts of at most 259 units
+//   records, oldest first          Type (u8), Size (u32 LE), Data (Size bytes)
+// The image ends directly after the last record.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Record types. Every text record holds UTF-16LE with its terminator, and
+// Size counts the terminator.
+inline constexpr uint8_t FileRecord = 0;              // path of a written file
+inline constexpr uint8_t RegistryKeyRecord = 2;       // u32 root key value, then the key path
+inline constexpr uint8_t DriverUninstallRecord = 3;   // driver uninstall batch path (may be empty)
+inline constexpr uint8_t ServiceRecord = 4;           // service program path
+inline constexpr uint8_t DesktopShortcutRecord = 7;   // link path without ".lnk"
+inline constexpr uint8_t ProgramsShortcutRecord = 8;  // link path without ".lnk"
+inline constexpr uint8_t DesktopMenuRecord = 9;       // context-menu entry name
+inline constexpr uint8_t SystemFileRecord = 10;       // path of a file in the system folder
+inline constexpr uint8_t ServiceStartedRecord = 16;   // service name
+inline constexpr uint8_t DirectoryRecord = 19;        // path of a created shortcut directory
+inline constexpr uint8_t UninstallEntryRecord = 20;   // Add/Remove Programs key name
+inline constexpr uint8_t RunEntryRecord = 22;         // logon command line
+
+// The root key value stored in a RegistryKeyRecord (HKEY_LOCAL_MACHINE).
+inline constexpr uint32_t kLocalMachineRootValue = 0x80000002;
+
+// Longest header text: a field of 260 units less its terminator.
+inline constexpr size_t kMaxLogTextUnits = 259;
+
+struct ActionRecord {
+    uint8_t Type = 0;
+    uint32_t Size = 0;          // always Data.size()
+    std::vector<uint8_t> Data;  // the record's own copy
+};
+
+// Records oldest first (front is First, back is Last) and a cursor that
+// stands on one record or on none (Records.end()). Moving a list keeps its
+// cursor on the same record; lists are not copied.
+struct ActionRecordList {
+    ActionRecordList() = default;
+    ActionRecordList(ActionRecordList&& other) noexcept;
+    ActionRecordList& operator=(ActionRecordList&& other) noexcept;
+    ActionRecordList(const ActionRecordList&) = delete;
+    ActionRecordList& operator=(const ActionRecordList&) = delete;
+
+    std::list<ActionRecord> Records;
+    std::list<ActionRecord>::iterator Cursor = Records.end();
+};
+
+struct UninstallLog {
+    std::u16string BaseFolder;
+    std::u16string Company;
+    std::u16string Product;
+    ActionRecordList Records;
+};
+
+// Copies `size` bytes into a new newest record. The first record of an empty
+// list also becomes the cursor's record when the cursor stands on none.
+// Always returns true.
+bool AppendRecord(ActionRecordList& list, uint8_t type, const uint8_t* bytes, uint32_t size);
+
+// Appends `text` as UTF-16LE with its terminator (Size = (length + 1) * 2).
+bool AppendTextRecord(ActionRecordList& list, uint8_t type, std::u16string_view text);
+
+// Appends a RegistryKeyRecord: `rootValue` (u32 LE), then `keyPath` as text.
+bool AppendRegistryKeyRecord(ActionRecordList& list, uint32_t rootValue, std::u16string_view keyPath);
+
+// The text of a text record: its units up to the first NUL (all of them when
+// there is none); an odd last byte is ignored.
+std::u16string RecordText(const ActionRecord& record);
+
+// Reads a RegistryKeyRecord. False when the record holds fewer than 4 bytes.
+bool ReadRegistryKeyRecord(const ActionRecord& record, uint32_t* rootValue, std::u16string* keyPath);
+
+// The oldest and newest records and the cursor's record; null for none.
+const ActionRecord* FirstRecord(const ActionRecordList& list);
+const ActionRecord* LastRecord(const ActionRecordList& list);
+const ActionRecord* CursorRecord(const ActionRecordList& list);
+
+// Cursor operations; each returns the record now under the cursor, or null.
+// MoveNext (towards newer) and MovePrevious (towards older) return null and
+// leave the cursor where it was when it stands on none or at that end.
+const ActionRecord* MoveFirst(ActionRecordList& list);
+const ActionRecord* MoveLast(ActionRecordList& list);
+const ActionRecord* MoveNext(ActionRecordList& list);
+const ActionRecord* MovePrevious(ActionRecordList& list);
+
+// Frees every record; First, Last and the cursor become none.
+void ClearRecords(ActionRecordList& list);
+
+// Empties the header texts and frees every record.
+void ClearUninstallLog(UninstallLog& log);
+
+// The log's byte image. Empty (no image) when a header text is longer than
+// kMaxLogTextUnits or holds a NUL: such a log could not be read back.
+[[nodiscard]] bool SerializeUninstallLog(const UninstallLog& log, std::vector<uint8_t>* image);
+
+// Replaces the log's contents with those of a byte image. A damaged image (a
+// header text over kMaxLogTextUnits units or unterminated, a truncated record
+// header, a record whose Size runs past the end) gives false and leaves the
+// log with empty header texts and no records: nothing of it is to be acted on.
+[[nodiscard]] bool ParseUninstallLog(const uint8_t* bytes, size_t size, UninstallLog& log);
+
+// Loads the file at `path` into `log`, replacing what it held. False when the
+// file cannot be opened or read, or is damaged (see ParseUninstallLog); the
+// log then has empty header texts and no records. Implemented in the Windows
+// layer.
+[[nodiscard]] bool LoadUninstallLog(UninstallLog& log, const std::u16string& path);
+
+// Appends a FileRecord of `path` (so the log's own file is always its newest
+// record, and it stays appended whatever happens next), then writes the image
+// to `path`, replacing an existing file. False when the image cannot be
+// formed, the file cannot be created, or the image was not written completely
+// (the partial file is then deleted). Implemented in the Windows layer.
+bool SaveUninstallLog(UninstallLog& log, const std::u16string& path);

@@ -1,0 +1,46 @@
+// Disk operations of an installation and a removal: existence tests, the
+// install folders of a package, deleting and pruning directory trees, and
+// writing a package file into the Windows system folder.
+//
+// Paths are full UTF-16 paths of at most kMaxPathUnits units, used exactly as
+// given (no normalisation, no long-path prefix). None of the operations keeps
+// state; failures of directory creation and of deletes are not reported, so
+// undoing what is not there is harmless and every operation can run again.
+#pragma once
+
+#include <string>
+
+#include "engine/package.h"
+
+// True when a file or directory named `path` exists (FindFirstFileW on the
+// path as given, no pattern appended).
+bool PathExists(const std::u16string& path);
+
+// Creates the last component of `path` when nothing of that name exists; its
+// parent must exist. An existing file of that name is left alone.
+void EnsureDirectory(const std::u16string& path);
+
+// Creates tree.InstallFolder and, depth first in list order, a directory for
+// every PackageFolder below it, each before its own subfolders. Every path is
+// InstallFolder\Name of the folder; a folder whose path would be too long is
+// skipped. Files are not touched.
+void CreateInstallDirectories(const PackageTree& tree);
+
+// Deletes every file and subdirectory below `path`, then `path` itself.
+// Directories whose names begin with a full stop are kept (and therefore so
+// is every directory above them); read-only files stay. Links are removed, not
+// followed; when `path` itself is a directory link only the link goes.
+void DeleteDirectoryTree(const std::u16string& path);
+
+// Removes `path` and every directory below it that holds no file; deletes no
+// file. Directories whose names begin with a full stop are kept. A directory
+// link is removed, never entered.
+void RemoveEmptyDirectories(const std::u16string& path);
+
+// Writes all Size bytes of `file` into the system folder under the file's
+// Name, replacing an existing file. Returns false when `file` is null, the
+// file cannot be created, or fewer than Size bytes were written (the partial
+// file is then deleted). `targetPath` (optional) receives the target path
+// whenever one was formed, whether or not the write succeeded; it is left
+// untouched when `file` is null or no target path fits.
+bool WriteFileToSystemFolder(const PackageFile* file, std::u16string* targetPath = nullptr);
