@@ -100,23 +100,8 @@ bool AppendTextRecord(ActionRecordList& list, uint8_t type, std::u16string_view 
     return AppendRecord(list, type, data.data(), static_cast<uint32_t>(data.size()));
 }
 
-bool AppendRegistryKeyRecord(ActionRecordList& list, uint32_t rootValue, std::u16string_view keyPath) {
-    std::vector<uint8_t> data;
-    AppendU32LE(data, rootValue);
-    AppendText16(data, keyPath);
-    return AppendRecord(list, RegistryKeyRecord, data.data(), static_cast<uint32_t>(data.size()));
-}
-
 std::u16string RecordText(const ActionRecord& record) {
     return DecodeText16(record.Data.data(), record.Data.size());
-}
-
-bool ReadRegistryKeyRecord(const ActionRecord& record, uint32_t* rootValue, std::u16string* keyPath) {
-    ByteReader reader(record.Data.data(), record.Data.size());
-    if (!reader.ReadU32LE(rootValue))
-        return false;
-    *keyPath = DecodeText16(record.Data.data() + 4, record.Data.size() - 4);
-    return true;
 }
 
 const ActionRecord* FirstRecord(const ActionRecordList& list) {

@@ -30,9 +30,6 @@ inline constexpr uint8_t DirectoryRecord = 19;        // path of a created short
 inline constexpr uint8_t UninstallEntryRecord = 20;   // Add/Remove Programs key name
 inline constexpr uint8_t RunEntryRecord = 22;         // logon command line
 
-// The root key value stored in a RegistryKeyRecord (HKEY_LOCAL_MACHINE).
-inline constexpr uint32_t kLocalMachineRootValue = 0x80000002;
-
 // Longest header text: a field of 260 units less its terminator.
 inline constexpr size_t kMaxLogTextUnits = 259;
 
@@ -71,15 +68,9 @@ bool AppendRecord(ActionRecordList& list, uint8_t type, const uint8_t* bytes, ui
 // Appends `text` as UTF-16LE with its terminator (Size = (length + 1) * 2).
 bool AppendTextRecord(ActionRecordList& list, uint8_t type, std::u16string_view text);
 
-// Appends a RegistryKeyRecord: `rootValue` (u32 LE), then `keyPath` as text.
-bool AppendRegistryKeyRecord(ActionRecordList& list, uint32_t rootValue, std::u16string_view keyPath);
-
 // The text of a text record: its units up to the first NUL (all of them when
 // there is none); an odd last byte is ignored.
 std::u16string RecordText(const ActionRecord& record);
-
-// Reads a RegistryKeyRecord. False when the record holds fewer than 4 bytes.
-bool ReadRegistryKeyRecord(const ActionRecord& record, uint32_t* rootValue, std::u16string* keyPath);
 
 // The oldest and newest records and the cursor's record; null for none.
 const ActionRecord* FirstRecord(const ActionRecordList& list);

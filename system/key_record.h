@@ -11,6 +11,9 @@
 #include <string_view>
 #include <vector>
 
+// The root key value of HKEY_LOCAL_MACHINE as records store it.
+inline constexpr uint32_t kLocalMachineRootValue = 0x80000002;
+
 // Longest key path a record holds, terminator not counted.
 inline constexpr size_t kMaxKeyRecordPathUnits = 255;
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "engine/uninstall_log.h"
 #include "system/key_record.h"
 #include "system/path_names.h"
 #include "system/product_constants.h"

@@ -1,13 +1,20 @@
 #include "engine/uninstall_log.h"
+#include "system/key_record.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+void AppendKeyRecord(ActionRecordList& list, std::u16string_view path) {
+    Bytes record = EncodeKeyRecord(kLocalMachineRootValue, path);
+    AppendRecord(list, RegistryKeyRecord, record.data(), static_cast<uint32_t>(record.size()));
+}
 
 Bytes Utf16Bytes(std::u16string_view text) {
     Bytes out;
@@ -62,7 +69,7 @@ class UninstallLogTest : public ::testing::Test {
 TEST_F(UninstallLogTest, SerializedLogMatchesTheFileFormatByteForByte) {
     UninstallLog log = MakeLog(u"C:\\P", u"Co", u"Pr");
     AppendTextRecord(log.Records, FileRecord, u"C:\\x");
-    AppendRegistryKeyRecord(log.Records, kLocalMachineRootValue, u"S\\K");
+    AppendKeyRecord(log.Records, u"S\\K");
     AppendTextRecord(log.Records, DriverUninstallRecord, u"");
     AppendRecord(log.Records, ServiceStartedRecord, nullptr, 0);
 
@@ -84,7 +91,7 @@ TEST_F(UninstallLogTest, SerializedLogMatchesTheFileFormatByteForByte) {
 TEST_F(UninstallLogTest, ParsedImageKeepsHeadersRecordsAndOrder) {
     UninstallLog log = MakeLog(u"C:\\Program Files", u"Company", u"Product \u4E2D");
     AppendThree(log.Records);
-    AppendRegistryKeyRecord(log.Records, kLocalMachineRootValue, u"SOFTWARE\\Key");
+    AppendKeyRecord(log.Records, u"SOFTWARE\\Key");
     Bytes image;
     ASSERT_TRUE(SerializeUninstallLog(log, &image));
 
@@ -96,11 +103,11 @@ TEST_F(UninstallLogTest, ParsedImageKeepsHeadersRecordsAndOrder) {
     EXPECT_EQ(TypesOf(loaded.Records),
               (std::vector<uint8_t>{FileRecord, DriverUninstallRecord, ServiceRecord, RegistryKeyRecord}));
     EXPECT_EQ(RecordText(*FirstRecord(loaded.Records)), u"C:\\a");
-    uint32_t root = 0;
-    std::u16string key;
-    ASSERT_TRUE(ReadRegistryKeyRecord(*LastRecord(loaded.Records), &root, &key));
-    EXPECT_EQ(root, kLocalMachineRootValue);
-    EXPECT_EQ(key, u"SOFTWARE\\Key");
+    const ActionRecord& keyRecord = *LastRecord(loaded.Records);
+    std::optional<KeyRecord> key = DecodeKeyRecord(keyRecord.Data.data(), keyRecord.Data.size());
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->RootValue, kLocalMachineRootValue);
+    EXPECT_EQ(key->Path, u"SOFTWARE\\Key");
 }
 
 // A record without data is five bytes in the image and reads back with empty Data.
@@ -125,7 +132,7 @@ TEST_F(UninstallLogTest, RecordSizesCountTerminatorAndRootValue) {
     ActionRecordList list;
     AppendTextRecord(list, FileRecord, u"abc");
     AppendTextRecord(list, DriverUninstallRecord, u"");
-    AppendRegistryKeyRecord(list, kLocalMachineRootValue, u"SOFTWARE\\TrovalisServerV7");
+    AppendKeyRecord(list, u"SOFTWARE\\TrovalisServerV7");
     auto it = list.Records.begin();
     EXPECT_EQ(it->Size, 8u);
     EXPECT_EQ((++it)->Size, 2u);
@@ -150,10 +157,6 @@ TEST_F(UninstallLogTest, RecordTextStopsAtNulAndIgnoresOddByte) {
     EXPECT_EQ(RecordText(record), u"a");
     record.Data = {'a', 0, 'b'};
     EXPECT_EQ(RecordText(record), u"a");
-    uint32_t root = 0;
-    std::u16string key;
-    record.Data = {1, 2, 3};
-    EXPECT_FALSE(ReadRegistryKeyRecord(record, &root, &key));
 }
 
 // The first record appended to an empty list becomes the cursor's record; later ones do not move it.

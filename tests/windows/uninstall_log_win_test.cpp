@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/uninstall_log.h"
+#include "system/key_record.h"
 #include "tests/windows/scratch_files_win.h"
 
 namespace {
@@ -15,7 +16,8 @@ class UninstallLogFileTest : public ::testing::Test {
         log.Company = u"Zorvanelle";
         log.Product = u"ZorvanelleV7";
         AppendTextRecord(log.Records, FileRecord, scratch_ / u"Panel.exe");
-        AppendRegistryKeyRecord(log.Records, kLocalMachineRootValue, u"SOFTWARE\\TrovalisServerV7");
+        std::vector<uint8_t> key = EncodeKeyRecord(kLocalMachineRootValue, u"SOFTWARE\\TrovalisServerV7");
+        AppendRecord(log.Records, RegistryKeyRecord, key.data(), static_cast<uint32_t>(key.size()));
         AppendRecord(log.Records, ServiceStartedRecord, nullptr, 0);
         return log;
     }
