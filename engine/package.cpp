@@ -39,9 +39,16 @@ bool HasAnyOf(std::u16string_view name, std::u16string_view units) {
     return name.find_first_of(units) != std::u16string_view::npos;
 }
 
-// A single path component: not empty, not "." or "..", no separator or colon.
+// Windows strips trailing full stops and blanks from every path component, so
+// ".. " would name the parent and "a." would name "a".
+bool EndsInStrippedUnit(std::u16string_view name) {
+    return !name.empty() && (name.back() == u'.' || name.back() == u' ');
+}
+
+// A single path component: not empty, not "." or "..", no separator or colon,
+// and not ending where Windows would silently shorten it.
 bool IsPlainName(std::u16string_view name) {
-    return !name.empty() && !IsDotName(name) && !HasAnyOf(name, u"\\/:");
+    return !name.empty() && !IsDotName(name) && !HasAnyOf(name, u"\\/:") && !EndsInStrippedUnit(name);
 }
 
 // A relative path of plain components joined by "\" ("driver\USB\i386").

@@ -439,6 +439,8 @@ TEST_F(PackageReaderTest, RejectsFileNamesThatLeaveTheirFolder) {
     const NameCase cases[] = {
         {u"License.txt", true}, {u".hidden", true}, {u"a..b", true}, {u"", false},   {u".", false},   {u"..", false},
         {u"a\\b", false},       {u"\\a", false},    {u"a/b", false}, {u"c:", false}, {u"a:b", false},
+        // Windows drops trailing full stops and blanks: ".. " would be the parent.
+        {u".. ", false},        {u"...", false},    {u"a.", false},  {u"a ", false}, {u"a b", true},
     };
     for (const NameCase& c : cases) {
         EXPECT_EQ(Build(RawStore(1, 0).File(c.name, {1}).Finish()) != nullptr, c.valid)
@@ -465,6 +467,8 @@ TEST_F(PackageReaderTest, RejectsFolderNamesThatLeaveTheInstallFolder) {
         {u"driver\\..", false},
         {u"..\\x", false},
         {u"driver\\.\\x", false},
+        {u"driver\\.. \\x", false},
+        {u"driver.", false},
         {u"driver/USB", false},
         {u"c:\\x", false},
         {u"c:", false},
