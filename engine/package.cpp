@@ -9,6 +9,7 @@
 #include "engine/byte_reader.h"
 #include "engine/install_script.h"
 #include "engine/installer_state.h"
+#include "system/path_names.h"
 
 namespace {
 
@@ -28,28 +29,7 @@ bool Reject(std::string* reason, const char* format, uint64_t value = 0) {
 
 // ---------------------------------------------------------------------------
 // Names. Every name ends up in a path below the install folder, so none may
-// climb out of it or name a drive, an alternate data stream or an absolute
-// path.
-
-bool IsDotName(std::u16string_view name) {
-    return name == u"." || name == u"..";
-}
-
-bool HasAnyOf(std::u16string_view name, std::u16string_view units) {
-    return name.find_first_of(units) != std::u16string_view::npos;
-}
-
-// Windows strips trailing full stops and blanks from every path component, so
-// ".. " would name the parent and "a." would name "a".
-bool EndsInStrippedUnit(std::u16string_view name) {
-    return !name.empty() && (name.back() == u'.' || name.back() == u' ');
-}
-
-// A single path component: not empty, not "." or "..", no separator or colon,
-// and not ending where Windows would silently shorten it.
-bool IsPlainName(std::u16string_view name) {
-    return !name.empty() && !IsDotName(name) && !HasAnyOf(name, u"\\/:") && !EndsInStrippedUnit(name);
-}
+// climb out of it (IsPlainName, path_names.h).
 
 // A relative path of plain components joined by "\" ("driver\USB\i386").
 bool IsRelativeFolderPath(std::u16string_view path) {

@@ -9,6 +9,7 @@
 
 #include "system/directory_walk.h"
 #include "system/path_names.h"
+#include "system/product_constants.h"
 #include "system/text_win.h"
 #include "system/unique_handle_win.h"
 
@@ -69,10 +70,7 @@ void PushInReverse(std::vector<const PackageFolder*>& stack, const std::forward_
 }
 
 std::optional<std::u16string> SystemFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_SYSTEM, TRUE))
-        return std::nullopt;
-    return FromWide(folder);
+    return ShellFolder(CSIDL_SYSTEM, true);
 }
 
 // Creates or replaces `path` with the first `size` bytes of `data`; false
@@ -138,4 +136,18 @@ bool WriteFileToSystemFolder(const PackageFile* file, std::u16string* targetPath
     if (targetPath)
         *targetPath = *target;
     return WriteWholeFile(*target, file->Data, file->Size);
+}
+
+std::optional<std::u16string> ShellFolder(int csidl, bool create) {
+    wchar_t folder[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, folder, csidl, create ? TRUE : FALSE) || folder[0] == L'\0')
+        return std::nullopt;
+    return FromWide(folder);
+}
+
+std::optional<std::u16string> PanelConfigFolder() {
+    std::optional<std::u16string> documents = ShellFolder(CSIDL_COMMON_DOCUMENTS, false);
+    if (!documents)
+        return std::nullopt;
+    return JoinPath(*documents, kPanelConfigFolderName);
 }

@@ -8,6 +8,7 @@
 // undoing what is not there is harmless and every operation can run again.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "engine/package.h"
@@ -31,6 +32,16 @@ void CreateInstallDirectories(const PackageTree& tree);
 // is every directory above them); read-only files stay. Links are removed, not
 // followed; when `path` itself is a directory link only the link goes.
 void DeleteDirectoryTree(const std::u16string& path);
+
+// A shell folder (a CSIDL value) as a path, created when `create` is set and
+// it is missing. Empty when the shell cannot resolve it: callers then skip
+// what they would have done there, rather than work from a drive's root.
+std::optional<std::u16string> ShellFolder(int csidl, bool create);
+
+// The panel program's configuration folder: the shared documents folder
+// followed by the product's folder name. Empty when the shared documents
+// folder cannot be resolved or the path would not fit kMaxPathUnits.
+std::optional<std::u16string> PanelConfigFolder();
 
 // Removes `path` and every directory below it that holds no file; deletes no
 // file. Directories whose names begin with a full stop are kept. A directory

@@ -78,3 +78,11 @@ bool ContainsHID(std::u16string_view name) {
     }
     return false;
 }
+
+bool IsPlainName(std::u16string_view name) {
+    if (name.empty() || name == u"." || name == u"..")
+        return false;
+    if (name.find_first_of(u"\\/:") != std::u16string_view::npos)
+        return false;
+    return name.back() != u'.' && name.back() != u' ';
+}

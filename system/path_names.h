@@ -46,3 +46,9 @@ bool HasExeExtension(std::u16string_view path);
 // True when "HID" occurs anywhere in `name`, ASCII letters compared without
 // regard to case.
 bool ContainsHID(std::u16string_view name);
+
+// A single path component that names a file or folder in place: not empty,
+// not "." or "..", no separator or colon, and not ending in a full stop or
+// blank (Windows strips those, so ".. " would name the parent and "a." would
+// name "a").
+bool IsPlainName(std::u16string_view name);

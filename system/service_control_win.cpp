@@ -104,10 +104,17 @@ bool StopServiceAndWait(SC_HANDLE service) {
     // ControlService returns the status the service reported last; a service
     // that stops inside its control handler is already stopped here.
     SERVICE_STATUS status = {};
-    if (!ControlService(service, SERVICE_CONTROL_STOP, &status))
-        return false;
-    if (status.dwCurrentState == SERVICE_STOPPED)
+    if (!ControlService(service, SERVICE_CONTROL_STOP, &status)) {
+        // The service may have stopped, or begun stopping, between the query
+        // and the request; only then is the failure not final.
+        DWORD error = GetLastError();
+        if (error == ERROR_SERVICE_NOT_ACTIVE)
+            return true;
+        if (error != ERROR_SERVICE_CANNOT_ACCEPT_CTRL)
+            return false;
+    } else if (status.dwCurrentState == SERVICE_STOPPED) {
         return true;
+    }
     Sleep(kServicePollIntervalMs);
     DWORD start = GetTickCount();
     for (;;) {

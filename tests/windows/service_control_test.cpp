@@ -221,8 +221,6 @@ TEST_F(ServiceControlTest, StopStopsServiceAndStoppingItAgainGivesTrue) {
 // A service that stops inside its control handler is reported stopped by
 // the stop request itself, so no pause is made.
 TEST_F(ServiceControlTest, StopMakesNoPauseWhenServiceStopsAtOnce) {
-    GTEST_SKIP() << "races under load in Wine: the stop request sometimes fails while the service exits; "
-                    "kept out of CI until the cause is found";
     CreateService(L"H4Quick");
     UniqueService service = Open(L"H4Quick");
     ASSERT_TRUE(StartServiceAndWait(service.Get()));

@@ -1,0 +1,189 @@
+#include "system/previous_version_win.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <optional>
+
+#include "engine/uninstall_log.h"
+#include "system/file_ops_win.h"
+#include "system/path_names.h"
+#include "system/process_control_win.h"
+#include "system/product_key_win.h"
+#include "system/service_control_win.h"
+#include "system/shell_entries_win.h"
+#include "system/shortcut_win.h"
+#include "system/text_win.h"
+#include "system/uninstall_plausibility.h"
+#include "system/unique_handle_win.h"
+
+namespace {
+
+constexpr char16_t kLogFileName[] = u"uninstall.log";
+constexpr DWORD kRecordPauseMs = 30;
+constexpr DWORD kFinalPauseMs = 500;
+constexpr DWORD kDriverBatchLimitMs = 180000;
+
+// One removal: the found log and the places its records may touch. Owned by
+// the thread that starts the removal and only read by the removal thread,
+// which it waits for.
+struct RemovalContext {
+    UninstallLog Log;
+    RemovalPlaces Places;
+};
+
+void AddShellFolder(std::vector<std::u16string>& folders, int csidl) {
+    if (std::optional<std::u16string> folder = ShellFolder(csidl, false))
+        folders.push_back(*folder);
+}
+
+RemovalPlaces ResolvePlaces(const std::u16string& installFolder) {
+    RemovalPlaces places;
+    places.InstallFolder = installFolder;
+    places.SystemFolder = ShellFolder(CSIDL_SYSTEM, false).value_or(std::u16string());
+    AddShellFolder(places.ShortcutFolders, CSIDL_PROGRAMS);
+    AddShellFolder(places.ShortcutFolders, CSIDL_COMMON_PROGRAMS);
+    AddShellFolder(places.ShortcutFolders, CSIDL_DESKTOPDIRECTORY);
+    AddShellFolder(places.ShortcutFolders, CSIDL_COMMON_DESKTOPDIRECTORY);
+    return places;
+}
+
+void CloseRunningCopy(const std::u16string& path) {
+    if (PathExists(path) && HasExeExtension(path))
+        TerminateProcessesByPath(path);
+}
+
+// First pass: nothing of the installation may still run while it is undone.
+void StopRecordedPrograms(RemovalContext& context) {
+    for (const ActionRecord* record = MoveLast(context.Log.Records); record;
+         record = MovePrevious(context.Log.Records)) {
+        if (!IsPlausibleRecord(*record, context.Log, context.Places))
+            continue;
+        if (record->Type == FileRecord)
+            CloseRunningCopy(RecordText(*record));
+        else if (record->Type == ServiceRecord)
+            StopServiceByName(BaseNameOfPath(RecordText(*record)));
+    }
+}
+
+void UndoFile(const std::u16string& path) {
+    if (!PathExists(path))
+        return;
+    if (HasExeExtension(path))
+        TerminateProcessesByPath(path);
+    DeleteFileW(WidePtr(path));
+}
+
+void UndoRecord(const ActionRecord& record) {
+    std::u16string text = RecordText(record);
+    switch (record.Type) {
+        case FileRecord:
+            UndoFile(text);
+            break;
+        case RegistryKeyRecord:
+            DeleteKeyOfRecord(record.Data.data(), record.Data.size());
+            break;
+        case DriverUninstallRecord:
+            RunProcess(CommandLine{text, {}}, kDriverBatchLimitMs);
+            break;
+        case ServiceRecord:
+            StopAndDeleteService(BaseNameOfPath(text));
+            break;
+        case DesktopShortcutRecord:
+        case ProgramsShortcutRecord:
+            DeleteShortcut(text);
+            break;
+        case DesktopMenuRecord:
+            RemoveDesktopMenuEntry(text);
+            break;
+        case SystemFileRecord:
+            DeleteFileW(WidePtr(text));
+            break;
+        case DirectoryRecord:
+            RemoveDirectoryW(WidePtr(text));
+            break;
+        case UninstallEntryRecord:
+            RemoveUninstallEntry(text);
+            break;
+        case RunEntryRecord:
+            RemoveRunEntry(text);
+            break;
+        default:
+            break;
+    }
+}
+
+// Second pass, newest first: shortcuts go before the folders that hold
+// them, and the driver uninstall batches run while the files they use are
+// still in place.
+void UndoRecords(RemovalContext& context) {
+    for (const ActionRecord* record = MoveLast(context.Log.Records); record;
+         record = MovePrevious(context.Log.Records)) {
+        if (IsPlausibleRecord(*record, context.Log, context.Places))
+            UndoRecord(*record);
+        Sleep(kRecordPauseMs);
+    }
+}
+
+// The header was checked to name the install folder, so these folders are
+// the installation's own.
+void RemoveInstallFolders(const RemovalContext& context) {
+    RemoveEmptyDirectories(context.Places.InstallFolder);
+    if (std::optional<std::u16string> company = JoinPath(context.Log.BaseFolder, context.Log.Company))
+        RemoveDirectoryW(WidePtr(*company));
+    if (std::optional<std::u16string> panelFolder = PanelConfigFolder())
+        DeleteDirectoryTree(*panelFolder);
+}
+
+DWORD WINAPI RemovalWorker(void* parameter) {
+    RemovalContext& context = *static_cast<RemovalContext*>(parameter);
+    EnableDebugPrivilege();
+    StopRecordedPrograms(context);
+    UndoRecords(context);
+    RemoveInstallFolders(context);
+    Sleep(kFinalPauseMs);
+    return 0;
+}
+
+void RunRemovalWorker(RemovalContext& context) {
+    UniqueThread thread(CreateThread(nullptr, 0, RemovalWorker, &context, 0, nullptr));
+    if (thread)
+        WaitForSingleObject(thread.Get(), INFINITE);
+}
+
+void RemoveLogAt(std::optional<std::u16string> logPath, const InstallerState& state, PreviousVersionReporter report) {
+    if (logPath && PathExists(*logPath))
+        RemoveInstallationByLog(*logPath, state, report);
+}
+
+}  // namespace
+
+void RemoveInstallationByLog(const std::u16string& logPath,
+                             const InstallerState& state,
+                             PreviousVersionReporter report) {
+    std::u16string folder = logPath;
+    CutLastPathComponent(folder);
+    RemovalContext context;
+    if (!LoadUninstallLog(context.Log, logPath) || !LogHeaderNamesFolder(context.Log, folder))
+        return;
+    context.Places = ResolvePlaces(folder);
+    if (report)
+        report(state, folder);
+    RunRemovalWorker(context);
+}
+
+void RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report) {
+    EnableDebugPrivilege();
+    ProductKeyValues key = ReadProductKey();
+    if (key.ServicePath) {
+        std::u16string folder = *key.ServicePath;
+        CutLastPathComponent(folder);
+        RemoveLogAt(JoinPath(folder, kLogFileName), state, report);
+    }
+    if (key.ServiceName)
+        StopAndDeleteService(*key.ServiceName);
+    if (state.Tree)
+        RemoveLogAt(JoinPath(state.Options.BaseFolder, state.Company, state.Tree->RootName + u"\\" + kLogFileName),
+                    state, report);
+}

@@ -1,0 +1,135 @@
+#include "system/uninstall_plausibility.h"
+
+#include <gtest/gtest.h>
+
+#include "system/key_record.h"
+
+namespace {
+
+constexpr char16_t kFolder[] = u"C:\\Program Files (x86)\\Zorvanelle\\ZorvanelleV7";
+
+UninstallLog HeaderOnly(std::u16string base, std::u16string company, std::u16string product) {
+    UninstallLog log;
+    log.BaseFolder = std::move(base);
+    log.Company = std::move(company);
+    log.Product = std::move(product);
+    return log;
+}
+
+UninstallLog ProductLog() {
+    return HeaderOnly(u"C:\\Program Files (x86)", u"Zorvanelle", u"ZorvanelleV7");
+}
+
+RemovalPlaces ProductPlaces() {
+    RemovalPlaces places;
+    places.InstallFolder = kFolder;
+    places.SystemFolder = u"C:\\windows\\system32";
+    places.ShortcutFolders = {u"C:\\users\\a\\Start Menu\\Programs", u"C:\\users\\a\\Desktop"};
+    return places;
+}
+
+ActionRecord TextRecord(uint8_t type, std::u16string_view text) {
+    ActionRecordList list;
+    AppendTextRecord(list, type, text);
+    return list.Records.front();
+}
+
+ActionRecord KeyRecordOf(uint32_t root, std::u16string_view path) {
+    std::vector<uint8_t> bytes = EncodeKeyRecord(root, path);
+    ActionRecord record;
+    record.Type = RegistryKeyRecord;
+    record.Size = static_cast<uint32_t>(bytes.size());
+    record.Data = bytes;
+    return record;
+}
+
+class UninstallPlausibilityTest : public ::testing::Test {};
+
+TEST_F(UninstallPlausibilityTest, HeaderMustNameTheFolderTheLogWasFoundIn) {
+    struct Case {
+        UninstallLog Log;
+        std::u16string Folder;
+        bool Accepted;
+    } cases[] = {
+        {ProductLog(), kFolder, true},
+        {ProductLog(), u"c:\\PROGRAM FILES (X86)\\zorvanelle\\zorvanellev7", true},
+        {ProductLog(), u"C:\\Users\\Public\\ZorvanelleV7", false},
+        {ProductLog(), u"C:\\Program Files (x86)\\Zorvanelle", false},
+        {HeaderOnly(u"C:", u"Zorvanelle", u"ZorvanelleV7"), u"C:\\Zorvanelle\\ZorvanelleV7", true},
+        {HeaderOnly(u"C:\\Program Files (x86)\\Zorvanelle", u"..", u"ZorvanelleV7"),
+         u"C:\\Program Files (x86)\\Zorvanelle\\..\\ZorvanelleV7", false},
+        {HeaderOnly(u"C:\\Program Files (x86)", u"Zorvanelle\\ZorvanelleV7", u"x"),
+         u"C:\\Program Files (x86)\\Zorvanelle\\ZorvanelleV7\\x", false},
+        {HeaderOnly(u"", u"Zorvanelle", u"ZorvanelleV7"), u"\\Zorvanelle\\ZorvanelleV7", false},
+        {HeaderOnly(u"C:\\Program Files (x86)", u"Zorvanelle", u""), u"C:\\Program Files (x86)\\Zorvanelle\\", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LogHeaderNamesFolder(c.Log, c.Folder), c.Accepted) << std::string(c.Folder.begin(), c.Folder.end());
+}
+
+TEST_F(UninstallPlausibilityTest, PathInsideNeedsPlainComponentsBelowTheFolder) {
+    EXPECT_TRUE(IsPathInside(u"C:\\a\\b\\c.exe", u"C:\\a"));
+    EXPECT_TRUE(IsPathInside(u"c:\\A\\b", u"C:\\a"));
+    EXPECT_FALSE(IsPathInside(u"C:\\a", u"C:\\a"));
+    EXPECT_FALSE(IsPathInside(u"C:\\a\\", u"C:\\a"));
+    EXPECT_FALSE(IsPathInside(u"C:\\ab\\c", u"C:\\a"));
+    EXPECT_FALSE(IsPathInside(u"C:\\a\\..\\windows\\x.dll", u"C:\\a"));
+    EXPECT_FALSE(IsPathInside(u"C:\\a\\b\\\\c", u"C:\\a"));
+    EXPECT_FALSE(IsPathInside(u"C:\\a\\b/../../x", u"C:\\a"));
+    EXPECT_FALSE(IsPathInside(u"C:\\a\\b:stream", u"C:\\a"));
+    EXPECT_FALSE(IsPathInside(u"C:\\a\\b", u""));
+}
+
+TEST_F(UninstallPlausibilityTest, RecordsAnInstallationWritesAreAccepted) {
+    const std::u16string folder = kFolder;
+    ActionRecord accepted[] = {
+        TextRecord(FileRecord, folder + u"\\ZorvanelleServiceV7.exe"),
+        TextRecord(FileRecord, folder + u"\\driver\\x64\\Install.bat"),
+        TextRecord(DriverUninstallRecord, folder + u"\\driver\\x64\\Uninstall.bat"),
+        TextRecord(ServiceRecord, folder + u"\\ZorvanelleServiceV7.exe"),
+        TextRecord(SystemFileRecord, u"C:\\windows\\system32\\ZorvanelleClient.dll"),
+        TextRecord(ProgramsShortcutRecord, u"C:\\users\\a\\Start Menu\\Programs\\Zorvanelle\\ZorvanelleV7\\Panel"),
+        TextRecord(DirectoryRecord, u"C:\\users\\a\\Start Menu\\Programs\\Zorvanelle"),
+        TextRecord(DesktopShortcutRecord, u"C:\\users\\a\\Desktop\\Zorvanelle Panel"),
+        TextRecord(DesktopMenuRecord, u"Zorvanelle Panel"),
+        TextRecord(UninstallEntryRecord, u"ZorvanelleV7"),
+        TextRecord(RunEntryRecord, folder + u"\\ZorvanellePanelV7.exe -h"),
+        KeyRecordOf(kLocalMachineRootValue, u"SOFTWARE\\TrovalisServerV7"),
+    };
+    for (const ActionRecord& record : accepted)
+        EXPECT_TRUE(IsPlausibleRecord(record, ProductLog(), ProductPlaces())) << int(record.Type);
+}
+
+TEST_F(UninstallPlausibilityTest, RecordsReachingBeyondTheProductAreSkipped) {
+    ActionRecord refused[] = {
+        TextRecord(FileRecord, u"C:\\windows\\system32\\kernel32.dll"),
+        TextRecord(FileRecord, std::u16string(kFolder) + u"\\..\\..\\boot.ini"),
+        TextRecord(DriverUninstallRecord, u"C:\\Users\\Public\\evil.bat"),
+        TextRecord(DriverUninstallRecord, u""),
+        TextRecord(ServiceRecord, u"C:\\windows\\system32\\svchost.exe"),
+        TextRecord(SystemFileRecord, u"C:\\windows\\system32\\drivers\\etc\\hosts"),
+        TextRecord(SystemFileRecord, u"C:\\windows\\win.ini"),
+        TextRecord(ProgramsShortcutRecord, u"C:\\users\\a\\Documents\\report"),
+        TextRecord(DirectoryRecord, u"C:\\users\\a\\Start Menu\\Programs"),
+        TextRecord(DesktopMenuRecord, u"..\\..\\Other"),
+        TextRecord(UninstallEntryRecord, u"SomeOtherProduct"),
+        TextRecord(RunEntryRecord, u"C:\\Program Files\\Other\\Other.exe -h"),
+        TextRecord(RunEntryRecord, std::u16string(kFolder) + u"\\ZorvanellePanelV7.exe"),
+        KeyRecordOf(kLocalMachineRootValue, u"SOFTWARE\\Microsoft"),
+        KeyRecordOf(0x80000001, u"SOFTWARE\\TrovalisServerV7"),
+        TextRecord(ServiceStartedRecord, u"ZorvanelleServiceV7"),
+        TextRecord(42, std::u16string(kFolder) + u"\\x"),
+    };
+    for (const ActionRecord& record : refused)
+        EXPECT_FALSE(IsPlausibleRecord(record, ProductLog(), ProductPlaces())) << int(record.Type);
+}
+
+TEST_F(UninstallPlausibilityTest, UnresolvedPlacesAcceptNothingInsideThem) {
+    RemovalPlaces places = ProductPlaces();
+    places.SystemFolder.clear();
+    places.ShortcutFolders.clear();
+    EXPECT_FALSE(IsPlausibleRecord(TextRecord(SystemFileRecord, u"\\x.dll"), ProductLog(), places));
+    EXPECT_FALSE(IsPlausibleRecord(TextRecord(DesktopShortcutRecord, u"\\Panel"), ProductLog(), places));
+}
+
+}  // namespace

@@ -1,0 +1,315 @@
+// Previous-version removal under Wine: a real installation's traces (files,
+// a running program, a service, the product key, shortcuts, shell entries, a
+// driver uninstall batch) recorded in a log saved by SaveUninstallLog, then
+// removed through the product key or the target folder; and planted logs
+// that must be refused or have records skipped.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/installer_state.h"
+#include "engine/uninstall_log.h"
+#include "system/file_ops_win.h"
+#include "system/key_record.h"
+#include "system/previous_version_win.h"
+#include "system/product_constants.h"
+#include "system/registry_win.h"
+#include "system/service_control_win.h"
+#include "system/shell_entries_win.h"
+#include "system/shortcut_win.h"
+#include "system/text_win.h"
+#include "test_files_win.h"
+#include "test_timing_win.h"
+
+namespace {
+
+const std::u16string kBase = u"C:\\Removal Base";
+const std::u16string kFolder = kBase + u"\\Zorvanelle\\ZorvanelleV7";
+const std::u16string kServiceName = u"ZorvanelleServiceV7";
+const std::u16string kServicePath = kFolder + u"\\ZorvanelleServiceV7.exe";
+const std::u16string kPanelPath = kFolder + u"\\ZorvanellePanelV7.exe";
+const std::wstring kMarker = L"C:\\removal-batch-ran.txt";
+
+std::vector<std::u16string> g_reports;
+
+void RecordReport(const InstallerState&, std::u16string_view folder) {
+    g_reports.emplace_back(folder);
+}
+
+std::u16string ShellPath(int csidl) {
+    return ShellFolder(csidl, true).value_or(u"");
+}
+
+bool KeyExists(HKEY root, const std::u16string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, WidePtr(path), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool RunValueExists(const wchar_t* name) {
+    HKEY run = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_READ, &run))
+        return false;
+    bool found = RegQueryValueExW(run, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(run);
+    return found;
+}
+
+bool Exists(const std::u16string& path) {
+    return test_files::FileExists(ToWide(path));
+}
+
+void WriteKeyValue(HKEY key, const wchar_t* name, const std::u16string& value) {
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(WidePtr(value)),
+                   static_cast<DWORD>((value.size() + 1) * 2));
+}
+
+// The product key as an installation leaves it; `withPath` false leaves out
+// the service path.
+void WriteProductKeyValues(bool withPath) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, WidePtr(std::u16string(kProductKeyPath)), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    if (withPath)
+        WriteKeyValue(key, L"MainServicePath", kServicePath);
+    WriteKeyValue(key, L"MainServiceName", kServiceName);
+    RegCloseKey(key);
+}
+
+// Files and folders left below `folder`, as paths relative to it.
+void CollectLeftovers(const std::wstring& folder, const std::wstring& prefix, std::vector<std::wstring>& found) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        found.push_back(prefix + name);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CollectLeftovers(folder + L"\\" + name, prefix + name + L"\\", found);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+}
+
+// What the programs wrote themselves while they ran (their own logs) is not
+// the installation's and stays, and with it the folders holding it.
+bool OnlyRuntimeFilesLeft(const std::u16string& base) {
+    std::vector<std::wstring> found;
+    CollectLeftovers(ToWide(base), L"", found);
+    for (const std::wstring& name : found) {
+        bool folder = name == L"Zorvanelle" || name == L"Zorvanelle\\ZorvanelleV7";
+        bool runtimeLog = name == L"Zorvanelle\\ZorvanelleV7\\ZorvanelleServiceV7.log" ||
+                          name == L"Zorvanelle\\ZorvanelleV7\\ZorvanellePanelV7.log";
+        if (!folder && !runtimeLog) {
+            ADD_FAILURE() << "left over: " << std::string(name.begin(), name.end());
+            return false;
+        }
+    }
+    return true;
+}
+
+class PreviousVersionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_reports.clear();
+        DeleteFileW(kMarker.c_str());
+        state_.Options.BaseFolder = kBase;
+        state_.Company = u"Zorvanelle";
+        state_.Product = u"ZorvanelleV7";
+        state_.Tree = std::make_unique<PackageTree>();
+        state_.Tree->RootName = u"ZorvanelleV7";
+        log_.BaseFolder = kBase;
+        log_.Company = u"Zorvanelle";
+        log_.Product = u"ZorvanelleV7";
+    }
+
+    void AddFile(const std::u16string& path, const std::string& text = "x") {
+        test_files::CreateFolders(ToWide(path.substr(0, path.rfind(u'\\'))));
+        ASSERT_TRUE(test_files::WriteTextFile(ToWide(path), text));
+        AppendTextRecord(log_.Records, FileRecord, path);
+    }
+
+    // Every kind of record an installation writes, each with its real trace.
+    void InstallEverything() {
+        AddFile(kFolder + u"\\driver\\Tool.txt");
+        AddFile(kFolder + u"\\driver\\Uninstall.bat", "@echo off\r\nif exist \"%~dp0Tool.txt\" echo ran>>" +
+                                                          std::string(kMarker.begin(), kMarker.end()) + "\r\n");
+        ASSERT_TRUE(test_files::CopyHelperProgram(L"TestService.exe", ToWide(kServicePath)));
+        AppendTextRecord(log_.Records, FileRecord, kServicePath);
+        ASSERT_TRUE(test_files::CopyHelperProgram(L"TestWindow.exe", ToWide(kPanelPath)));
+        AppendTextRecord(log_.Records, FileRecord, kPanelPath);
+        WriteProductKeyValues(true);
+        std::vector<uint8_t> key = EncodeKeyRecord(kLocalMachineRootValue, kProductKeyPath);
+        AppendRecord(log_.Records, RegistryKeyRecord, key.data(), static_cast<uint32_t>(key.size()));
+        AppendTextRecord(log_.Records, DriverUninstallRecord, kFolder + u"\\driver\\Uninstall.bat");
+        ASSERT_TRUE(CreateAutoStartService(kServiceName, kServicePath, std::nullopt));
+        AppendTextRecord(log_.Records, ServiceRecord, kServicePath);
+        AddShortcuts();
+        ASSERT_TRUE(AddDesktopMenuEntry(u"Zorvanelle Panel", kPanelPath));
+        AppendTextRecord(log_.Records, DesktopMenuRecord, u"Zorvanelle Panel");
+        AddUninstallEntry(u"Zorvanelle", u"ZorvanelleV7", kPanelPath);
+        AppendTextRecord(log_.Records, UninstallEntryRecord, u"ZorvanelleV7");
+        ASSERT_TRUE(AddRunEntry(kPanelPath));
+        AppendTextRecord(log_.Records, RunEntryRecord, RunEntryCommandLine(kPanelPath));
+        StartServiceByName(kServiceName);
+        AppendTextRecord(log_.Records, ServiceStartedRecord, kServiceName);
+        StartPanel();
+        ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
+    }
+
+    void AddShortcuts() {
+        std::u16string group = ShellPath(CSIDL_PROGRAMS) + u"\\Zorvanelle";
+        EnsureDirectory(group);
+        AppendTextRecord(log_.Records, DirectoryRecord, group);
+        EnsureDirectory(group + u"\\ZorvanelleV7");
+        AppendTextRecord(log_.Records, DirectoryRecord, group + u"\\ZorvanelleV7");
+        programsLink_ = group + u"\\ZorvanelleV7\\Panel";
+        ASSERT_TRUE(CreateShortcut(programsLink_, kPanelPath));
+        AppendTextRecord(log_.Records, ProgramsShortcutRecord, programsLink_);
+        desktopLink_ = ShellPath(CSIDL_DESKTOPDIRECTORY) + u"\\Zorvanelle Panel";
+        ASSERT_TRUE(CreateShortcut(desktopLink_, kPanelPath));
+        AppendTextRecord(log_.Records, DesktopShortcutRecord, desktopLink_);
+        programsGroup_ = group;
+    }
+
+    void StartPanel() {
+        std::wstring line = L"\"" + ToWide(kPanelPath) + L"\" --windows 1";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info = {};
+        ASSERT_TRUE(
+            CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+        CloseHandle(info.hThread);
+        panel_.reset(info.hProcess);
+        Sleep(500);
+    }
+
+    void TearDown() override {
+        StopAndDeleteService(kServiceName);
+        DeleteDirectoryTree(kBase);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, WidePtr(std::u16string(kProductKeyPath)));
+        if (panel_)
+            TerminateProcess(panel_.get(), 0);
+    }
+
+    void ExpectEverythingRemoved() {
+        EXPECT_TRUE(OnlyRuntimeFilesLeft(kBase));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKeyPath));
+        EXPECT_FALSE(ServiceExists(kServiceName));
+        EXPECT_FALSE(Exists(programsLink_ + u".lnk"));
+        EXPECT_FALSE(Exists(programsGroup_));
+        EXPECT_FALSE(Exists(desktopLink_ + u".lnk"));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, u"DesktopBackground\\Shell\\Zorvanelle Panel"));
+        EXPECT_FALSE(
+            KeyExists(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZorvanelleV7"));
+        EXPECT_FALSE(RunValueExists(L"ZorvanellePanelV7"));
+        EXPECT_EQ(test_files::ReadTextFile(kMarker), "ran\r\n");
+        EXPECT_EQ(WaitForSingleObject(panel_.get(), 0), WAIT_OBJECT_0);
+    }
+
+    InstallerState state_;
+    UninstallLog log_;
+    std::u16string programsLink_, desktopLink_, programsGroup_;
+    std::unique_ptr<void, decltype(&CloseHandle)> panel_{nullptr, &CloseHandle};
+};
+
+TEST_F(PreviousVersionTest, InstallationFoundThroughTheProductKeyIsRemovedOnce) {
+    InstallEverything();
+    std::u16string panelConfig = PanelConfigFolder().value();
+    EnsureDirectory(panelConfig);
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(panelConfig + u"\\PanelConfig.ini"), "<Lang />"));
+
+    RemovePreviousVersion(state_, RecordReport);
+
+    ExpectEverythingRemoved();
+    EXPECT_FALSE(Exists(panelConfig));
+    ASSERT_EQ(g_reports.size(), 1u);
+    EXPECT_EQ(g_reports[0], kFolder);
+}
+
+TEST_F(PreviousVersionTest, InstallationInTheTargetFolderIsFoundWithoutTheKey) {
+    InstallEverything();
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, WidePtr(std::u16string(kProductKeyPath)));
+
+    RemovePreviousVersion(state_, RecordReport);
+
+    ExpectEverythingRemoved();
+    EXPECT_EQ(g_reports.size(), 1u);
+}
+
+TEST_F(PreviousVersionTest, KeyWithoutServicePathStillDeletesTheServiceAndExaminesTheTarget) {
+    InstallEverything();
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, WidePtr(std::u16string(kProductKeyPath)));
+    WriteProductKeyValues(false);
+
+    RemovePreviousVersion(state_, RecordReport);
+
+    ExpectEverythingRemoved();
+}
+
+TEST_F(PreviousVersionTest, NothingInstalledMeansNothingHappens) {
+    RemovePreviousVersion(state_, RecordReport);
+    EXPECT_TRUE(g_reports.empty());
+}
+
+TEST_F(PreviousVersionTest, LogWhoseHeaderNamesAnotherFolderIsRefused) {
+    AddFile(kFolder + u"\\keep.txt");
+    log_.BaseFolder = u"C:\\Elsewhere";
+    ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
+
+    RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, RecordReport);
+
+    EXPECT_TRUE(Exists(kFolder + u"\\keep.txt"));
+    EXPECT_TRUE(Exists(kFolder + u"\\uninstall.log"));
+    EXPECT_TRUE(g_reports.empty());
+}
+
+TEST_F(PreviousVersionTest, RecordsBeyondTheProductAreSkippedAndTheRestUndone) {
+    AddFile(kFolder + u"\\own.txt");
+    std::u16string outside = u"C:\\removal-outside.txt";
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(outside), "keep"));
+    AppendTextRecord(log_.Records, FileRecord, outside);
+    AppendTextRecord(log_.Records, FileRecord, kFolder + u"\\..\\..\\removal-outside.txt");
+    AddUninstallEntry(u"Other", u"OtherProduct", u"C:\\Other\\Uninstall.exe");
+    AppendTextRecord(log_.Records, UninstallEntryRecord, u"OtherProduct");
+    std::u16string otherKey = u"SOFTWARE\\RemovalTestOther";
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, WidePtr(otherKey), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegCloseKey(key);
+    std::vector<uint8_t> record = EncodeKeyRecord(kLocalMachineRootValue, otherKey);
+    AppendRecord(log_.Records, RegistryKeyRecord, record.data(), static_cast<uint32_t>(record.size()));
+    ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
+
+    RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, RecordReport);
+
+    EXPECT_TRUE(OnlyRuntimeFilesLeft(kBase));
+    EXPECT_FALSE(Exists(kFolder));
+    EXPECT_TRUE(Exists(outside));
+    EXPECT_TRUE(
+        KeyExists(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OtherProduct"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, otherKey));
+    EXPECT_EQ(g_reports.size(), 1u);
+}
+
+TEST_F(PreviousVersionTest, DamagedLogRemovesNothing) {
+    AddFile(kFolder + u"\\keep.txt");
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(kFolder + u"\\uninstall.log"), "C\0:"));
+
+    RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, RecordReport);
+
+    EXPECT_TRUE(Exists(kFolder + u"\\keep.txt"));
+    EXPECT_TRUE(g_reports.empty());
+}
+
+}  // namespace
