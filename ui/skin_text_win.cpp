@@ -1,0 +1,88 @@
+#include "ui/skin_text_win.h"
+
+using Gdiplus::REAL;
+
+namespace {
+
+// Gdiplus::Font reports through GetLastStatus, which resets when read: read once.
+std::unique_ptr<Gdiplus::Font> FontOf(const Gdiplus::FontFamily* family, int32_t pixelSize, INT style) {
+    if (!family)
+        return nullptr;
+    auto font = std::make_unique<Gdiplus::Font>(family, static_cast<REAL>(pixelSize), style, Gdiplus::UnitPixel);
+    if (font->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
+    return font;
+}
+
+Gdiplus::RectF RectFOf(const SkinRect& rect) {
+    return Gdiplus::RectF(static_cast<REAL>(rect.X), static_cast<REAL>(rect.Y), static_cast<REAL>(rect.Width),
+                          static_cast<REAL>(rect.Height));
+}
+
+INT LengthOf(std::wstring_view text) {
+    return static_cast<INT>(text.size());
+}
+
+}  // namespace
+
+std::unique_ptr<Gdiplus::Font> CreateSkinFont(int32_t pixelSize, INT style) {
+    // A family that does not exist leaves a status other than Ok (Wine: 14).
+    Gdiplus::FontFamily arial(L"Arial");
+    if (arial.GetLastStatus() == Gdiplus::Ok) {
+        if (auto font = FontOf(&arial, pixelSize, style))
+            return font;
+    }
+    // Null when the system has no sans-serif family at all.
+    return FontOf(Gdiplus::FontFamily::GenericSansSerif(), pixelSize, style);
+}
+
+TextExtent MeasureText(Gdiplus::Graphics& graphics, std::wstring_view text, int32_t pixelSize) {
+    const std::unique_ptr<Gdiplus::Font> font = CreateSkinFont(pixelSize);
+    if (!font || text.empty())
+        return {};
+    Gdiplus::RectF box;
+    graphics.MeasureString(text.data(), LengthOf(text), font.get(), Gdiplus::RectF(0, 0, 0, 0), nullptr, &box);
+    return {static_cast<int32_t>(box.Width), static_cast<int32_t>(box.Height)};
+}
+
+void DrawTextCentredV(Gdiplus::Graphics& graphics,
+                      std::wstring_view text,
+                      const SkinRect& rect,
+                      int32_t pixelSize,
+                      Argb color) {
+    const std::unique_ptr<Gdiplus::Font> font = CreateSkinFont(pixelSize);
+    if (!font || text.empty())
+        return;
+    const TextExtent extent = MeasureText(graphics, text, pixelSize);
+    const REAL y = static_cast<REAL>(rect.Y) + static_cast<REAL>(rect.Height - extent.Height) * 0.5f + 2.0f;
+    Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
+    graphics.DrawString(text.data(), LengthOf(text), font.get(), Gdiplus::PointF(static_cast<REAL>(rect.X), y), &brush);
+}
+
+void DrawTextInRect(Gdiplus::Graphics& graphics,
+                    std::wstring_view text,
+                    const Gdiplus::Font* font,
+                    const SkinRect& rect,
+                    Argb color,
+                    Gdiplus::StringAlignment horizontal,
+                    Gdiplus::StringAlignment vertical) {
+    if (!font || text.empty())
+        return;
+    Gdiplus::StringFormat format;
+    format.SetAlignment(horizontal);
+    format.SetLineAlignment(vertical);
+    Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
+    graphics.DrawString(text.data(), LengthOf(text), font, RectFOf(rect), &format, &brush);
+}
+
+void FillSkinRect(Gdiplus::Graphics& graphics, const SkinRect& rect, Argb color) {
+    Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
+    graphics.FillRectangle(&brush, static_cast<INT>(rect.X), static_cast<INT>(rect.Y), static_cast<INT>(rect.Width),
+                           static_cast<INT>(rect.Height));
+}
+
+void DrawSkinOutline(Gdiplus::Graphics& graphics, int32_t x, int32_t y, int32_t width, int32_t height, Argb color) {
+    Gdiplus::Pen pen(Gdiplus::Color(color), 1.0f);
+    graphics.DrawRectangle(&pen, static_cast<INT>(x), static_cast<INT>(y), static_cast<INT>(width),
+                           static_cast<INT>(height));
+}

@@ -1,0 +1,55 @@
+// Fonts and the two text helpers of the skinned window (GDI+). Every text is
+// "Arial" at a size in pixels; when that family is missing or its font cannot
+// be made, the library's generic sans-serif family takes its place.
+#pragma once
+
+#include <windows.h>
+
+#include <gdiplus.h>
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "ui/skin_control_state.h"
+#include "ui/skin_layout.h"
+
+// A font of `pixelSize` pixels in `style` (Gdiplus::FontStyleRegular or
+// FontStyleUnderline). Returns null only when neither "Arial" nor the generic
+// sans-serif family gives a usable font; callers then draw no text.
+std::unique_ptr<Gdiplus::Font> CreateSkinFont(int32_t pixelSize, INT style = Gdiplus::FontStyleRegular);
+
+struct TextExtent {
+    int32_t Width = 0;
+    int32_t Height = 0;
+};
+
+// Bounding box of the whole text in the regular font of `pixelSize`, measured
+// without a layout width (no wrapping) and in the default string format; both
+// values truncated. {0, 0} when no font is available.
+TextExtent MeasureText(Gdiplus::Graphics& graphics, std::wstring_view text, int32_t pixelSize);
+
+// Draws `text` in the regular font of `pixelSize` with `color` at x = rect.X,
+// y = rect.Y + (rect.Height - text height) * 0.5 + 2.0: no clipping, no
+// wrapping, default string format.
+void DrawTextCentredV(Gdiplus::Graphics& graphics,
+                      std::wstring_view text,
+                      const SkinRect& rect,
+                      int32_t pixelSize,
+                      Argb color);
+
+// Draws `text` in `font` into `rect` (wrapped at word boundaries within its
+// width and clipped to it), with the given alignments.
+void DrawTextInRect(Gdiplus::Graphics& graphics,
+                    std::wstring_view text,
+                    const Gdiplus::Font* font,
+                    const SkinRect& rect,
+                    Argb color,
+                    Gdiplus::StringAlignment horizontal,
+                    Gdiplus::StringAlignment vertical);
+
+// Fills `rect` with a solid colour.
+void FillSkinRect(Gdiplus::Graphics& graphics, const SkinRect& rect, Argb color);
+
+// A 1-pixel outline through (x, y) and (x + width, y + height).
+void DrawSkinOutline(Gdiplus::Graphics& graphics, int32_t x, int32_t y, int32_t width, int32_t height, Argb color);
