@@ -1,0 +1,73 @@
+// The end of an installation that was not stopped: the panel's
+// configuration, the legacy service, the service starts, the saved log, the
+// Completed report and the launches. No step here looks at Running: once the
+// last install step is done the installation is complete.
+#include <windows.h>
+
+#include "engine/install_run_win.h"
+#include "engine/install_worker_win.h"
+#include "engine/panel_config.h"
+#include "system/file_ops_win.h"
+#include "system/path_names.h"
+#include "system/process_control_win.h"
+#include "system/product_constants.h"
+#include "system/service_control_win.h"
+
+namespace {
+
+// Pause after each launch, so programs started one after the other settle.
+constexpr DWORD kAfterLaunchMs = 500;
+
+// A fresh panel configuration folder holding only the new file.
+void WritePanelConfiguration(const InstallRun& run) {
+    std::optional<std::u16string> folder = PanelConfigFolder();
+    std::optional<std::u16string> file = folder ? JoinPath(*folder, kPanelConfigFileName) : std::nullopt;
+    if (!file)
+        return;
+    DeleteDirectoryTree(*folder);
+    EnsureDirectory(*folder);
+    const PanelConfig config{static_cast<uint16_t>(run.State.Options.LangId & 0xFFFF), kPanelLoopbackAddress,
+                             kPanelPort};
+    WritePanelConfig(config, *file);
+}
+
+void RemoveLegacyService() {
+    if (!ServiceExists(kLegacyServiceName))
+        return;
+    StopServiceByName(kLegacyServiceName);
+    StopAndDeleteService(kLegacyServiceName);
+}
+
+// Recorded also when the service could not be started or opened.
+void StartPackageServices(InstallRun& run) {
+    for (const ServiceEntry& entry : run.State.ServiceList) {
+        const std::u16string name = BaseNameOfPath(entry.File->Name);
+        SendReport(run.State, ReportKind::StartingService, name);
+        StartServiceByName(name);
+        RecordAction(run, ServiceStartedRecord, name);
+    }
+}
+
+void LaunchPrograms(const InstallRun& run) {
+    const bool hidden = !run.State.Options.ShowPanel;
+    for (const PackageFile* file : run.State.LaunchList) {
+        std::optional<std::u16string> program = FullPathOfPackageFile(*file);
+        // The command line, " -h" included, must fit as a whole.
+        if (!program || program->size() + (hidden ? 3 : 0) > kMaxPathUnits)
+            continue;
+        RunProcess(CommandLine{*program, hidden ? u"-h" : u""}, 0);
+        PauseUnlessUnattended(run, kAfterLaunchMs);
+    }
+}
+
+}  // namespace
+
+void FinishInstallation(InstallRun& run) {
+    WritePanelConfiguration(run);
+    RemoveLegacyService();
+    StartPackageServices(run);
+    if (run.LogPath)
+        SaveUninstallLog(run.Log, *run.LogPath);
+    SendReport(run.State, ReportKind::Completed);
+    LaunchPrograms(run);
+}

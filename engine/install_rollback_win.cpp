@@ -1,0 +1,93 @@
+// Undoing a run that was stopped: every record, newest first, then the
+// emptied install folders. Every undo ignores its failure, so what is already
+// gone is harmless.
+#include <windows.h>
+
+#include "engine/install_run_win.h"
+#include "engine/install_worker_win.h"
+#include "system/file_ops_win.h"
+#include "system/path_names.h"
+#include "system/process_control_win.h"
+#include "system/product_key_win.h"
+#include "system/service_control_win.h"
+#include "system/shell_entries_win.h"
+#include "system/shortcut_win.h"
+#include "system/text_win.h"
+
+namespace {
+
+// A rollback's uninstall batch may run this long before it is ended...
+constexpr DWORD kRollbackBatchLimitMs = 60000;
+// ...and is followed by this pause.
+constexpr DWORD kAfterRollbackBatchMs = 500;
+// Pause after each undone record.
+constexpr DWORD kAfterRecordMs = 30;
+
+void UndoDriverBatch(const InstallRun& run, const std::u16string& batch) {
+    SendReport(run.State, ReportKind::UninstallingDriver, batch);
+    // A set without an uninstall batch records the empty text: nothing to run.
+    if (!batch.empty())
+        RunProcess(CommandLine{batch, u""}, kRollbackBatchLimitMs);
+    PauseUnlessUnattended(run, kAfterRollbackBatchMs);
+}
+
+void UndoService(const InstallRun& run, const std::u16string& programPath) {
+    const std::u16string name = BaseNameOfPath(programPath);
+    SendReport(run.State, ReportKind::RollbackRemovingService, name);
+    StopAndDeleteService(name);
+}
+
+void UndoRecord(const InstallRun& run, const ActionRecord& record) {
+    const std::u16string text = RecordText(record);
+    switch (record.Type) {
+        case FileRecord:
+            SendReport(run.State, ReportKind::DeletingFile, text);
+            DeleteFileW(WidePtr(text));
+            break;
+        case RegistryKeyRecord:
+            DeleteKeyOfRecord(record.Data.data(), record.Data.size());
+            break;
+        case DriverUninstallRecord:
+            UndoDriverBatch(run, text);
+            break;
+        case ServiceRecord:
+            UndoService(run, text);
+            break;
+        case ProgramsShortcutRecord:
+        case DesktopShortcutRecord:
+            DeleteShortcut(text);
+            break;
+        case SystemFileRecord:
+            DeleteFileW(WidePtr(text));
+            break;
+        case DesktopMenuRecord:
+            RemoveDesktopMenuEntry(text);
+            break;
+        case DirectoryRecord:
+            RemoveDirectoryW(WidePtr(text));
+            break;
+        case UninstallEntryRecord:
+            RemoveUninstallEntry(text);
+            break;
+        case RunEntryRecord:
+            RemoveRunEntry(text);
+            break;
+        default:  // ServiceStartedRecord and anything else: nothing to undo
+            break;
+    }
+}
+
+}  // namespace
+
+void RollBackInstallation(InstallRun& run) {
+    ActionRecordList& records = run.Log.Records;
+    for (const ActionRecord* record = MoveLast(records); record; record = MovePrevious(records)) {
+        UndoRecord(run, *record);
+        PauseUnlessUnattended(run, kAfterRecordMs);
+    }
+    RemoveEmptyDirectories(run.Tree.InstallFolder);
+    // The company folder goes only when nothing else is left in it.
+    if (std::optional<std::u16string> company = JoinPath(run.State.Options.BaseFolder, run.State.Company))
+        RemoveDirectoryW(WidePtr(*company));
+    SendReport(run.State, ReportKind::RolledBack);
+}

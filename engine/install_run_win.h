@@ -1,0 +1,67 @@
+// The working data of one installation run and the steps that make it up,
+// shared by the files of the install sequence (not used elsewhere).
+//
+// Every step appends a record to the run's log for each action it did, at
+// the moment it did it, so that a rollback or a later removal undoes exactly
+// what is there. Paths are formed with the bounded joins of path_names.h: an
+// action whose path or command line would not fit kMaxPathUnits is skipped
+// and nothing is recorded for it (a package file is the exception: it fails
+// the run, see WritePackageFiles).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/installer_state.h"
+#include "engine/uninstall_log.h"
+
+struct InstallRun {
+    InstallerState& State;
+    PackageTree& Tree;
+    UninstallLog Log;
+    // BaseFolder\Company\RootName\uninstall.log as RootName stood before the
+    // run replaced it; none when it does not fit (the log is then not saved).
+    std::optional<std::u16string> LogPath;
+    // How often the install batch of a HID driver batch set runs.
+    int32_t HidRuns = 1;
+};
+
+// Helpers used by every step.
+bool StillRunning(const InstallRun& run);
+// Sleep(ms) unless the run is unattended.
+void PauseUnlessUnattended(const InstallRun& run, DWORD ms);
+void RecordAction(InstallRun& run, uint8_t type, std::u16string_view text);
+
+// Steps 2 to 11: log header, folders, stopping services and programs of an
+// earlier copy, the package files, the product key, driver batches, services.
+void StartLog(InstallRun& run);
+void CreateInstallFolders(InstallRun& run);
+void StopPackageServices(InstallRun& run);
+void CloseRunningCopies(InstallRun& run);
+void WritePackageFiles(InstallRun& run);
+void RecordProductKey(InstallRun& run);
+// The driver batch sets in the order they run: every set whose install batch
+// names a HID driver, in script order, then every other set in script order.
+std::vector<const DriverBatchSet*> DriverBatchRunOrder(const InstallerState& state);
+void RunDriverBatches(InstallRun& run);
+void CreatePackageServices(InstallRun& run);
+
+// Steps 12 to 17: shell integration.
+void CreateProgramsShortcuts(InstallRun& run);
+void AddDesktopMenuEntries(InstallRun& run);
+void WriteSystemFolderFiles(InstallRun& run);
+void CreateDesktopShortcuts(InstallRun& run);
+void AddUninstallEntryOf(InstallRun& run);
+void AddRunEntries(InstallRun& run);
+
+// Finish of a run that was not stopped: panel configuration, legacy service,
+// service starts, the saved log, the Completed report and the launches.
+void FinishInstallation(InstallRun& run);
+
+// Undoes every record of the run, newest first, removes the emptied install
+// folders and reports RolledBack.
+void RollBackInstallation(InstallRun& run);

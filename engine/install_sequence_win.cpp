@@ -1,0 +1,71 @@
+#include "engine/install_sequence_win.h"
+
+#include "engine/install_run_win.h"
+#include "engine/install_worker_win.h"
+#include "system/path_names.h"
+#include "system/previous_version_win.h"
+
+namespace {
+
+void ReportPreviousVersion(const InstallerState& state, std::u16string_view folder) {
+    SendReport(state, ReportKind::PreviousVersionFound, folder);
+}
+
+// Formed before the run renames RootName, so that an earlier installation
+// into the same place is found by the name the package gives its root.
+std::optional<std::u16string> LogPathOf(const InstallerState& state) {
+    std::optional<std::u16string> folder = JoinPath(state.Options.BaseFolder, state.Company, state.Tree->RootName);
+    return folder ? JoinPath(*folder, u"uninstall.log") : std::nullopt;
+}
+
+// Without a tree there is nothing to install, and without Company or Product
+// every path of the run would be formed from an empty name.
+bool HasPackage(const InstallerState& state) {
+    return state.Tree && !state.Company.empty() && !state.Product.empty();
+}
+
+void RunSteps(InstallRun& run) {
+    StartLog(run);
+    CreateInstallFolders(run);
+    StopPackageServices(run);
+    CloseRunningCopies(run);
+    WritePackageFiles(run);
+    RecordProductKey(run);
+    RunDriverBatches(run);
+    CreatePackageServices(run);
+    CreateProgramsShortcuts(run);
+    AddDesktopMenuEntries(run);
+    WriteSystemFolderFiles(run);
+    CreateDesktopShortcuts(run);
+    AddUninstallEntryOf(run);
+    AddRunEntries(run);
+}
+
+}  // namespace
+
+bool StillRunning(const InstallRun& run) {
+    return run.State.Running.load();
+}
+
+void PauseUnlessUnattended(const InstallRun& run, DWORD ms) {
+    if (!run.State.Options.Unattended)
+        Sleep(ms);
+}
+
+void RecordAction(InstallRun& run, uint8_t type, std::u16string_view text) {
+    AppendTextRecord(run.Log.Records, type, text);
+}
+
+void InstallWorker(InstallerState& state) {
+    if (HasPackage(state)) {
+        InstallRun run{state, *state.Tree, {}, LogPathOf(state)};
+        RemovePreviousVersion(state, ReportPreviousVersion);
+        RunSteps(run);
+        if (StillRunning(run))
+            FinishInstallation(run);
+        else
+            RollBackInstallation(run);
+        ClearUninstallLog(run.Log);
+    }
+    SendReport(state, ReportKind::WorkerFinished);
+}

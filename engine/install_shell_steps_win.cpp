@@ -1,0 +1,108 @@
+// Steps 12 to 17 of an installation: Programs-menu and desktop shortcuts,
+// desktop context-menu entries, system-folder files, the Add/Remove Programs
+// entry and the logon Run entries.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "engine/install_run_win.h"
+#include "system/file_ops_win.h"
+#include "system/path_names.h"
+#include "system/shell_entries_win.h"
+#include "system/shortcut_win.h"
+
+namespace {
+
+// Creates `folder` when missing and records it, so that a rollback or a
+// removal takes it away again once it is empty.
+void EnsureRecordedDirectory(InstallRun& run, const std::u16string& folder) {
+    EnsureDirectory(folder);
+    RecordAction(run, DirectoryRecord, folder);
+}
+
+// Links in `folder`, one per entry, recorded as their link base with `type`.
+void CreateShortcutsIn(InstallRun& run,
+                       const std::u16string& folder,
+                       const std::forward_list<ShortcutEntry>& entries,
+                       uint8_t type) {
+    for (const ShortcutEntry& entry : entries) {
+        if (!StillRunning(run))
+            return;
+        std::optional<std::u16string> link = JoinPath(folder, entry.DisplayName);
+        std::optional<std::u16string> target = FullPathOfPackageFile(*entry.File);
+        // The link file's own name carries ".lnk" besides the recorded base.
+        if (!link || !target || link->size() + 4 > kMaxPathUnits)
+            continue;
+        if (CreateShortcut(*link, *target))
+            RecordAction(run, type, *link);
+    }
+}
+
+}  // namespace
+
+void CreateProgramsShortcuts(InstallRun& run) {
+    if (run.State.ProgramsShortcutList.empty())
+        return;
+    // An unresolved Programs folder would put the group at a drive's root.
+    std::optional<std::u16string> programs = ShellFolder(CSIDL_PROGRAMS, true);
+    std::optional<std::u16string> company = programs ? JoinPath(*programs, run.State.Company) : std::nullopt;
+    std::optional<std::u16string> group = company ? JoinPath(*company, run.Tree.RootName) : std::nullopt;
+    if (!group)
+        return;
+    EnsureRecordedDirectory(run, *company);
+    EnsureRecordedDirectory(run, *group);
+    CreateShortcutsIn(run, *group, run.State.ProgramsShortcutList, ProgramsShortcutRecord);
+}
+
+void AddDesktopMenuEntries(InstallRun& run) {
+    for (const ShortcutEntry& entry : run.State.DesktopMenuList) {
+        if (!StillRunning(run))
+            return;
+        std::optional<std::u16string> target = FullPathOfPackageFile(*entry.File);
+        if (target && AddDesktopMenuEntry(entry.DisplayName, *target))
+            RecordAction(run, DesktopMenuRecord, entry.DisplayName);
+    }
+}
+
+void WriteSystemFolderFiles(InstallRun& run) {
+    for (const PackageFile* file : run.State.SystemFileList) {
+        if (!StillRunning(run))
+            return;
+        std::u16string target;
+        if (WriteFileToSystemFolder(file, &target))
+            RecordAction(run, SystemFileRecord, target);
+    }
+}
+
+void CreateDesktopShortcuts(InstallRun& run) {
+    if (run.State.DesktopShortcutList.empty())
+        return;
+    if (std::optional<std::u16string> desktop = ShellFolder(CSIDL_DESKTOP, true))
+        CreateShortcutsIn(run, *desktop, run.State.DesktopShortcutList, DesktopShortcutRecord);
+}
+
+void AddUninstallEntryOf(InstallRun& run) {
+    if (!StillRunning(run) || !run.State.UninstallerFile)
+        return;
+    std::optional<std::u16string> uninstaller = FullPathOfPackageFile(*run.State.UninstallerFile);
+    if (!uninstaller)
+        return;
+    // Recorded whatever the outcome: removing an entry that is not there is harmless.
+    AddUninstallEntry(run.State.Company, run.Tree.RootName, *uninstaller);
+    RecordAction(run, UninstallEntryRecord, run.State.Product);
+}
+
+void AddRunEntries(InstallRun& run) {
+    for (const PackageFile* file : run.State.RunEntryList) {
+        if (!StillRunning(run))
+            return;
+        std::optional<std::u16string> program = FullPathOfPackageFile(*file);
+        if (!program)
+            continue;
+        const std::u16string commandLine = RunEntryCommandLine(*program);
+        if (commandLine.size() > kMaxPathUnits)
+            continue;
+        AddRunEntry(*program);
+        RecordAction(run, RunEntryRecord, commandLine);
+    }
+}

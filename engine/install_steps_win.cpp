@@ -1,0 +1,217 @@
+// Steps 2 to 11 of an installation: the log header, the install folders,
+// stopping what an earlier copy left running, the package files, the product
+// key, the driver batches and the services.
+#include <windows.h>
+
+#include "engine/install_run_win.h"
+#include "engine/install_worker_win.h"
+#include "system/file_ops_win.h"
+#include "system/path_names.h"
+#include "system/process_control_win.h"
+#include "system/product_key_win.h"
+#include "system/service_control_win.h"
+#include "system/text_win.h"
+#include "system/unique_handle_win.h"
+
+namespace {
+
+// Every install-time batch file may run this long before it is ended.
+constexpr DWORD kDriverBatchLimitMs = 180000;
+// Pause after a driver set's uninstall batch, before its install batch runs.
+constexpr DWORD kAfterUninstallBatchMs = 1000;
+
+std::u16string ServiceNameOf(const ServiceEntry& entry) {
+    return BaseNameOfPath(entry.File->Name);
+}
+
+// The path a package file would have with no length limit, only for telling
+// the user which file could not be created.
+std::u16string UnboundedPathOf(const PackageFile& file, const std::u16string& installFolder) {
+    std::u16string path = installFolder + u"\\";
+    if (file.Folder)
+        path += file.Folder->Name + u"\\";
+    return path + file.Name;
+}
+
+// One CreateFileW and one WriteFile of the file's whole content, straight
+// from the bytes the tree holds. Created: the file exists (whole or not).
+struct WriteOutcome {
+    bool Created = false;
+    bool Complete = false;
+};
+
+WriteOutcome WriteWholePackageFile(const PackageFile& file, const std::u16string& path) {
+    UniqueFile handle(CreateFileW(WidePtr(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle)
+        return {};
+    DWORD written = 0;
+    const bool wrote = file.Size == 0 || (file.Data.size() >= file.Size &&
+                                          WriteFile(handle.Get(), file.Data.data(), file.Size, &written, nullptr));
+    return {true, wrote && written == file.Size};
+}
+
+// Writes one package file; false when the run must stop. A file that was
+// created but not written completely is recorded before the failure is
+// reported, so the rollback deletes what there is of it.
+bool WriteOnePackageFile(InstallRun& run, const PackageFile& file) {
+    std::optional<std::u16string> path = FullPathOfPackageFile(file);
+    const std::u16string shown = path ? *path : UnboundedPathOf(file, run.Tree.InstallFolder);
+    SendReport(run.State, ReportKind::CopyingFile, shown);
+    const WriteOutcome outcome = path ? WriteWholePackageFile(file, *path) : WriteOutcome{};
+    if (outcome.Created)
+        RecordAction(run, FileRecord, *path);
+    if (outcome.Complete)
+        return true;
+    SendReport(run.State, ReportKind::FileCreateFailed, shown);
+    run.State.Running = false;
+    return false;
+}
+
+bool IsHidSet(const DriverBatchSet& set) {
+    return (set.InstallX64 && ContainsHID(set.InstallX64->Name)) ||
+           (set.InstallX86 && ContainsHID(set.InstallX86->Name));
+}
+
+bool IsX64Machine() {
+    SYSTEM_INFO info{};
+    GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+}
+
+// The path of an optional batch file: empty text for none, nothing when the
+// path does not fit.
+std::optional<std::u16string> BatchPathOf(const PackageFile* file) {
+    return file ? FullPathOfPackageFile(*file) : std::optional<std::u16string>(u"");
+}
+
+bool RunBatch(const std::u16string& path) {
+    return RunProcess(CommandLine{path, u""}, kDriverBatchLimitMs);
+}
+
+void RunDriverBatchSet(InstallRun& run, const DriverBatchSet& set, bool x64) {
+    std::optional<std::u16string> install = BatchPathOf(x64 ? set.InstallX64 : set.InstallX86);
+    std::optional<std::u16string> uninstall = BatchPathOf(x64 ? set.UninstallX64 : set.UninstallX86);
+    // A set without an install batch for this processor has nothing to do; a
+    // path that does not fit is never run in shortened form.
+    if (!install || !uninstall || install->empty())
+        return;
+    SendReport(run.State, ReportKind::InstallingDrivers, *install);
+    if (!uninstall->empty()) {
+        RunBatch(*uninstall);
+        PauseUnlessUnattended(run, kAfterUninstallBatchMs);
+    }
+    const int32_t runs = IsHidSet(set) ? run.HidRuns : 1;
+    bool ok = false;
+    for (int32_t i = 0; i < runs; ++i)
+        ok = RunBatch(*install) || ok;
+    if (ok)
+        RecordAction(run, DriverUninstallRecord, *uninstall);
+}
+
+// Creates one package service; false when the run must stop.
+bool CreateOneService(InstallRun& run, const ServiceEntry& entry) {
+    const std::u16string name = ServiceNameOf(entry);
+    std::optional<std::u16string> path = FullPathOfPackageFile(*entry.File);
+    if (!path)
+        return true;  // its file could not have been written either
+    if (ServiceExists(name)) {
+        SendReport(run.State, ReportKind::RemovingService, name);
+        StopAndDeleteService(name);
+    }
+    SendReport(run.State, ReportKind::InstallingService, *path);
+    if (CreateAutoStartService(name, *path, entry.Description)) {
+        RecordAction(run, ServiceRecord, *path);
+        return true;
+    }
+    SendReport(run.State, ReportKind::ServiceCreateFailed, *path);
+    run.State.Running = false;
+    return false;
+}
+
+}  // namespace
+
+void StartLog(InstallRun& run) {
+    run.Log.BaseFolder = run.State.Options.BaseFolder;
+    run.Log.Company = run.State.Company;
+    run.Log.Product = run.State.Product;
+}
+
+void CreateInstallFolders(InstallRun& run) {
+    std::optional<std::u16string> company = JoinPath(run.State.Options.BaseFolder, run.State.Company);
+    std::optional<std::u16string> product = company ? JoinPath(*company, run.State.Product) : std::nullopt;
+    run.Tree.RootName = run.State.Product;
+    // A folder that does not fit is never created in shortened form: every
+    // package file's path then fails to form, and the run stops at the first.
+    run.Tree.InstallFolder =
+        product ? *product : run.State.Options.BaseFolder + u"\\" + run.State.Company + u"\\" + run.State.Product;
+    if (!product)
+        return;
+    EnsureDirectory(*company);
+    CreateInstallDirectories(run.Tree);
+}
+
+void StopPackageServices(InstallRun& run) {
+    for (const ServiceEntry& entry : run.State.ServiceList) {
+        const std::u16string name = ServiceNameOf(entry);
+        if (!ServiceExists(name))
+            continue;
+        SendReport(run.State, ReportKind::StoppingService, name);
+        StopServiceByName(name);
+    }
+}
+
+void CloseRunningCopies(InstallRun& run) {
+    for (const PackageFile& file : run.Tree.AllFiles) {
+        if (!StillRunning(run))
+            return;
+        std::optional<std::u16string> path = FullPathOfPackageFile(file);
+        if (path && HasExeExtension(*path) && PathExists(*path))
+            TerminateProcessesByPath(*path);
+    }
+}
+
+void WritePackageFiles(InstallRun& run) {
+    for (const PackageFile& file : run.Tree.AllFiles) {
+        if (!StillRunning(run) || !WriteOnePackageFile(run, file))
+            return;
+    }
+}
+
+void RecordProductKey(InstallRun& run) {
+    std::vector<uint8_t> keyRecord;
+    if (WriteProductKey(run.State, &keyRecord))
+        AppendRecord(run.Log.Records, RegistryKeyRecord, keyRecord.data(), static_cast<uint32_t>(keyRecord.size()));
+}
+
+std::vector<const DriverBatchSet*> DriverBatchRunOrder(const InstallerState& state) {
+    // The script list holds the sets in reverse script order.
+    std::vector<const DriverBatchSet*> hid;
+    std::vector<const DriverBatchSet*> other;
+    for (const DriverBatchSet& set : state.DriverBatchSetList) {
+        std::vector<const DriverBatchSet*>& list = IsHidSet(set) ? hid : other;
+        list.insert(list.begin(), &set);
+    }
+    hid.insert(hid.end(), other.begin(), other.end());
+    return hid;
+}
+
+void RunDriverBatches(InstallRun& run) {
+    const std::vector<const DriverBatchSet*> order = DriverBatchRunOrder(run.State);
+    run.HidRuns = run.State.Options.Hid > 0 ? run.State.Options.Hid : 1;
+    if (order.empty())
+        return;
+    const bool x64 = IsX64Machine();
+    for (const DriverBatchSet* set : order) {
+        if (!StillRunning(run))
+            return;
+        RunDriverBatchSet(run, *set, x64);
+    }
+}
+
+void CreatePackageServices(InstallRun& run) {
+    for (const ServiceEntry& entry : run.State.ServiceList) {
+        if (!StillRunning(run) || !CreateOneService(run, entry))
+            return;
+    }
+}

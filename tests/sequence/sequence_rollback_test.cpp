@@ -1,0 +1,292 @@
+// Runs that end in a rollback: a package file that cannot be created (a
+// folder in its place, a locked or read-only file), a stop request at chosen
+// reports, and a service that cannot be created. Each compares the machine
+// before and after: files below the base folder, shortcut folders, the
+// product key, the Add/Remove Programs, Run and context-menu keys and the
+// services must be as they were. Faults come from the environment only.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "system/text.h"
+#include "system/text_win.h"
+#include "system/unique_handle_win.h"
+#include "tests/sequence/machine_state_win.h"
+#include "tests/sequence/sequence_harness_win.h"
+#include "tests/windows/test_files_win.h"
+#include "tests/windows/test_timing_win.h"
+
+namespace {
+
+constexpr char16_t kBase[] = u"C:\\Seq Rollback Base";
+constexpr char16_t kInstall[] = u"C:\\Seq Rollback Base\\Zorvanelle\\ZorvanelleV7";
+constexpr char16_t kBlockingService[] = u"SeqBlockingService";
+
+std::u16string InstallPath(const std::u16string& relative) {
+    return std::u16string(kInstall) + u"\\" + relative;
+}
+
+std::vector<std::u16string> Reversed(std::vector<std::u16string> texts) {
+    std::reverse(texts.begin(), texts.end());
+    return texts;
+}
+
+// Hardware ids the payload's device-console tool holds installed.
+std::string InstalledDriverIds() {
+    return test_files::ReadTextFile(ToWide(InstallPath(u"driver\\DevConsole.state")));
+}
+
+// Whether CreateFileW can open a read-only file for writing here, as it
+// cannot on Windows.
+bool ReadOnlyFileIsWritable(const std::u16string& path) {
+    UniqueFile file(CreateFileW(WidePtr(path), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    return static_cast<bool>(file);
+}
+
+// Runs a host program (Wine starts Unix programs too) and waits for `done`.
+template <typename Condition>
+bool RunHostCommand(const std::u16string& command, Condition&& done) {
+    std::wstring line = ToWide(command);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return test_timing::WaitFor(done, 5000);
+}
+
+std::u16string HostPathOf(const std::u16string& path) {
+    using UnixName = char* (*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(WidePtr(path)) : nullptr;
+    if (!name)
+        return u"";
+    std::u16string host = Utf8ToUtf16(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return host;
+}
+
+bool CanOpen(const std::u16string& path) {
+    return static_cast<bool>(UniqueFile(CreateFileW(WidePtr(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, 0, nullptr)));
+}
+
+// Makes `path` a host link to /dev/full. False when that is not possible.
+bool LinkToFullDevice(const std::u16string& path) {
+    const std::u16string host = HostPathOf(path);
+    return !host.empty() && host.find(u'"') == std::u16string::npos &&
+           RunHostCommand(u"Z:\\bin\\ln -sf /dev/full \"" + host + u"\"", [&] { return CanOpen(path); });
+}
+
+bool RemoveHostLink(const std::u16string& path) {
+    return RunHostCommand(u"Z:\\bin\\rm -f \"" + HostPathOf(path) + u"\"", [&] { return !CanOpen(path); });
+}
+
+void DeleteBlockingService() {
+    UniqueService manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    UniqueService service(manager ? OpenServiceW(manager.Get(), WidePtr(kBlockingService), DELETE) : nullptr);
+    if (service)
+        DeleteService(service.Get());
+}
+
+class SequenceRollbackTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Clean();
+        ASSERT_TRUE(harness_.Load(DemoPackage()));
+        order_ = RelativePathsInWriteOrder(*harness_.State().Tree);
+        ASSERT_EQ(order_.size(), 31u);
+    }
+    void TearDown() override { Clean(); }
+
+    static void Clean() {
+        DeleteBlockingService();
+        WipeDemoProduct(kBase);
+        CreateDirectoryW(WidePtr(kBase), nullptr);
+    }
+
+    // A full path of the demo file written `index`-th (from 0).
+    std::u16string WrittenPath(size_t index) const { return InstallPath(order_[index]); }
+
+    // Creates the folders that hold `path`.
+    static void CreateFoldersOf(const std::u16string& path) {
+        test_files::CreateFolders(ToWide(path.substr(0, path.find_last_of(u'\\'))));
+    }
+
+    void ExpectMachineAsBefore(const MachineSnapshot& before) const {
+        EXPECT_EQ(SnapshotDifference(before, TakeSnapshot(kBase)), "");
+        EXPECT_FALSE(test_files::FileExists(ToWide(InstallPath(u"uninstall.log")))) << "a rolled-back run saves no log";
+    }
+
+    InstallOptions Attended() const {
+        InstallOptions options = UnattendedOptions(kBase);
+        options.Unattended = false;
+        return options;
+    }
+
+    SequenceHarness harness_;
+    std::vector<std::u16string> order_;
+};
+
+TEST_F(SequenceRollbackTest, FolderInPlaceOfAPackageFileUndoesEverything) {
+    const std::u16string blocked = WrittenPath(10);
+    test_files::CreateFolders(ToWide(blocked));
+    // Not empty, so it is a folder the run must leave alone.
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(blocked + u"\\keep.txt"), "mine"));
+    const MachineSnapshot before = TakeSnapshot(kBase);
+
+    ASSERT_TRUE(harness_.Run(UnattendedOptions(kBase)));
+    EXPECT_EQ(harness_.Codes(),
+              (std::vector<ProgressCode>{ProgressCode::FileCreateFailed, ProgressCode::WorkerFinished}));
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::FileCreateFailed), std::vector<std::u16string>{blocked});
+    ExpectMachineAsBefore(before);
+}
+
+TEST_F(SequenceRollbackTest, LockedFileStopsTheCopyAndTheWrittenFilesGoNewestFirst) {
+    const std::u16string locked = WrittenPath(9);
+    CreateFoldersOf(locked);
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(locked), "in use"));
+    const MachineSnapshot before = TakeSnapshot(kBase);
+    {
+        UniqueFile lock(CreateFileW(WidePtr(locked), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        ASSERT_TRUE(harness_.Run(Attended()));
+    }
+    std::vector<std::u16string> copied = harness_.TextsOf(ProgressCode::CopyingFile);
+    ASSERT_EQ(copied.size(), 10u);
+    EXPECT_EQ(copied.back(), locked);
+    copied.pop_back();
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::FileCreateFailed), std::vector<std::u16string>{locked});
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::DeletingFile), Reversed(copied));
+    std::vector<ProgressCode> codes = harness_.Codes();
+    EXPECT_EQ(std::vector<ProgressCode>(codes.end() - 2, codes.end()),
+              (std::vector<ProgressCode>{ProgressCode::RolledBack, ProgressCode::WorkerFinished}));
+    ExpectMachineAsBefore(before);
+}
+
+TEST_F(SequenceRollbackTest, IncompleteWriteFailsTheRunAndIsUndoneLikeAWrittenFile) {
+    // The file lies on a full disk: creating it works, writing its content
+    // does not. Under Wine a link to the host's /dev/full stands in for one.
+    const std::u16string target = WrittenPath(5);
+    CreateFoldersOf(target);
+    const MachineSnapshot before = TakeSnapshot(kBase);
+    if (!LinkToFullDevice(target))
+        GTEST_SKIP() << "no way to place a full device here (needs Wine's host file names)";
+    ASSERT_TRUE(harness_.Run(Attended()));
+    const bool unlinked = RemoveHostLink(target);
+
+    std::vector<std::u16string> copied = harness_.TextsOf(ProgressCode::CopyingFile);
+    ASSERT_EQ(copied.size(), 6u);
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::FileCreateFailed), std::vector<std::u16string>{target});
+    // Recorded before the failure was reported: the rollback deletes it first.
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::DeletingFile), Reversed(copied));
+    ASSERT_TRUE(unlinked);
+    ExpectMachineAsBefore(before);
+}
+
+TEST_F(SequenceRollbackTest, ReadOnlyLastFileUndoesEveryFileWrittenBeforeIt) {
+    const std::u16string readOnly = WrittenPath(order_.size() - 1);
+    CreateFoldersOf(readOnly);
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(readOnly), "read only"));
+    ASSERT_TRUE(SetFileAttributesW(WidePtr(readOnly), FILE_ATTRIBUTE_READONLY));
+    if (ReadOnlyFileIsWritable(readOnly))
+        GTEST_SKIP() << "Wine maps read-only to Unix permissions, which this user (root) bypasses";
+    const MachineSnapshot before = TakeSnapshot(kBase);
+
+    ASSERT_TRUE(harness_.Run(UnattendedOptions(kBase)));
+    EXPECT_EQ(harness_.Codes(),
+              (std::vector<ProgressCode>{ProgressCode::FileCreateFailed, ProgressCode::WorkerFinished}));
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::FileCreateFailed), std::vector<std::u16string>{readOnly});
+    ExpectMachineAsBefore(before);
+}
+
+TEST_F(SequenceRollbackTest, StopDuringTheCopyEndsItAtTheNextFileAndUndoesTheRun) {
+    for (int k : {1, 2, 17, 31}) {
+        SCOPED_TRACE(k);
+        Clean();
+        const MachineSnapshot before = TakeSnapshot(kBase);
+        ASSERT_TRUE(harness_.Run(Attended(), StopAt{ProgressCode::CopyingFile, k}));
+        const std::vector<std::u16string> copied = harness_.TextsOf(ProgressCode::CopyingFile);
+        ASSERT_EQ(copied.size(), static_cast<size_t>(k));
+        for (int i = 0; i < k; ++i)
+            EXPECT_EQ(copied[i], WrittenPath(i)) << "files are written in the package's order";
+        // The file whose report carried the stop is still written, and undone.
+        EXPECT_EQ(harness_.TextsOf(ProgressCode::DeletingFile), Reversed(copied));
+        for (ProgressCode skipped : {ProgressCode::InstallingDrivers, ProgressCode::InstallingService,
+                                     ProgressCode::StartingService, ProgressCode::Completed})
+            EXPECT_EQ(harness_.CountOf(skipped), 0) << static_cast<int>(skipped);
+        std::vector<ProgressCode> codes = harness_.Codes();
+        EXPECT_EQ(std::vector<ProgressCode>(codes.end() - 2, codes.end()),
+                  (std::vector<ProgressCode>{ProgressCode::RolledBack, ProgressCode::WorkerFinished}));
+        ExpectMachineAsBefore(before);
+    }
+}
+
+TEST_F(SequenceRollbackTest, StopWhileTheFirstDriverSetInstallsUninstallsIt) {
+    const MachineSnapshot before = TakeSnapshot(kBase);
+    ASSERT_TRUE(harness_.Run(Attended(), StopAt{ProgressCode::InstallingDrivers, 1}));
+    // The HID set, whose report carried the stop, still ran; the USB set did not.
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::InstallingDrivers),
+              std::vector<std::u16string>{InstallPath(u"driver\\InstallHIDDriverX64.bat")});
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::UninstallingDriver),
+              std::vector<std::u16string>{InstallPath(u"driver\\UninstallHIDDriverX64.bat")});
+    EXPECT_EQ(harness_.CountOf(ProgressCode::InstallingService), 0);
+    EXPECT_EQ(harness_.CountOf(ProgressCode::DeletingFile), 31);
+    EXPECT_EQ(InstalledDriverIds(), "") << "the rollback must run the uninstall batch";
+    ExpectMachineAsBefore(before);
+}
+
+TEST_F(SequenceRollbackTest, StopWhileTheServiceIsCreatedDeletesItAndUninstallsTheDrivers) {
+    const MachineSnapshot before = TakeSnapshot(kBase);
+    ASSERT_TRUE(harness_.Run(Attended(), StopAt{ProgressCode::InstallingService, 1}));
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::RemovingService), std::vector<std::u16string>{u"ZorvanelleServiceV7"});
+    // Newest first: the USB set ran last, so it is uninstalled first.
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::UninstallingDriver),
+              (std::vector<std::u16string>{InstallPath(u"driver\\UninstallUsbDriverx64.bat"),
+                                           InstallPath(u"driver\\UninstallHIDDriverX64.bat")}));
+    EXPECT_EQ(harness_.CountOf(ProgressCode::StartingService), 0);
+    EXPECT_EQ(InstalledDriverIds(), "");
+    EXPECT_FALSE(ReadService(u"ZorvanelleServiceV7"));
+    ExpectMachineAsBefore(before);
+}
+
+TEST_F(SequenceRollbackTest, ServiceThatCannotBeCreatedUndoesTheRun) {
+    // Another service already shows the package service's name as its
+    // display name: the service manager refuses a second one.
+    {
+        UniqueService manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ASSERT_TRUE(manager);
+        UniqueService blocker(CreateServiceW(manager.Get(), WidePtr(kBlockingService), L"ZorvanelleServiceV7",
+                                             SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
+                                             SERVICE_ERROR_NORMAL, L"C:\\windows\\system32\\notepad.exe", nullptr,
+                                             nullptr, nullptr, nullptr, nullptr));
+        ASSERT_TRUE(blocker) << GetLastError();
+    }
+    const MachineSnapshot before = TakeSnapshot(kBase);
+    ASSERT_TRUE(harness_.Run(UnattendedOptions(kBase)));
+    EXPECT_EQ(harness_.Codes(),
+              (std::vector<ProgressCode>{ProgressCode::ServiceCreateFailed, ProgressCode::WorkerFinished}));
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::ServiceCreateFailed),
+              std::vector<std::u16string>{InstallPath(u"ZorvanelleServiceV7.exe")});
+    EXPECT_EQ(InstalledDriverIds(), "") << "the drivers installed before the failure must be uninstalled";
+    ExpectMachineAsBefore(before);
+}
+
+TEST_F(SequenceRollbackTest, StopDuringTheFinishNoLongerUndoesTheInstallation) {
+    ASSERT_TRUE(harness_.Run(Attended(), StopAt{ProgressCode::StartingService, 1}));
+    EXPECT_EQ(harness_.CountOf(ProgressCode::Completed), 1);
+    EXPECT_EQ(harness_.CountOf(ProgressCode::RolledBack), 0);
+    EXPECT_TRUE(test_files::FileExists(ToWide(InstallPath(u"uninstall.log"))));
+    std::optional<ServiceFacts> service = ReadService(u"ZorvanelleServiceV7");
+    ASSERT_TRUE(service);
+    EXPECT_EQ(service->State, static_cast<DWORD>(SERVICE_RUNNING));
+}
+
+}  // namespace
