@@ -95,6 +95,36 @@ bool StartServiceAndWait(SC_HANDLE service) {
     }
 }
 
+namespace {
+
+// Whether a failed stop request may still end with the service stopped: it
+// stopped, or began stopping, between the query and the request. Wine also
+// fails the request with a broken pipe when the service process exits while
+// it answers.
+bool StopRequestMayHaveRaced(DWORD error) {
+    return error == ERROR_SERVICE_NOT_ACTIVE || error == ERROR_SERVICE_CANNOT_ACCEPT_CTRL || error == ERROR_BROKEN_PIPE;
+}
+
+// Polls until the service is stopped (true) or kServiceWaitLimitMs have passed
+// or the query fails (false). With `pauseFirst` clear it looks at once.
+bool WaitUntilStopped(SC_HANDLE service, bool pauseFirst) {
+    if (pauseFirst)
+        Sleep(kServicePollIntervalMs);
+    DWORD start = GetTickCount();
+    for (;;) {
+        std::optional<DWORD> state = QueryState(service);
+        if (!state)
+            return false;
+        if (*state == SERVICE_STOPPED)
+            return true;
+        if (WaitLimitPassed(start))
+            return false;
+        Sleep(kServicePollIntervalMs);
+    }
+}
+
+}  // namespace
+
 bool StopServiceAndWait(SC_HANDLE service) {
     std::optional<DWORD> state = QueryState(service);
     if (!state)
@@ -104,29 +134,11 @@ bool StopServiceAndWait(SC_HANDLE service) {
     // ControlService returns the status the service reported last; a service
     // that stops inside its control handler is already stopped here.
     SERVICE_STATUS status = {};
-    if (!ControlService(service, SERVICE_CONTROL_STOP, &status)) {
-        // The service may have stopped, or begun stopping, between the query
-        // and the request; only then is the failure not final.
-        DWORD error = GetLastError();
-        if (error == ERROR_SERVICE_NOT_ACTIVE)
-            return true;
-        if (error != ERROR_SERVICE_CANNOT_ACCEPT_CTRL)
-            return false;
-    } else if (status.dwCurrentState == SERVICE_STOPPED) {
+    if (!ControlService(service, SERVICE_CONTROL_STOP, &status))
+        return StopRequestMayHaveRaced(GetLastError()) && WaitUntilStopped(service, false);
+    if (status.dwCurrentState == SERVICE_STOPPED)
         return true;
-    }
-    Sleep(kServicePollIntervalMs);
-    DWORD start = GetTickCount();
-    for (;;) {
-        state = QueryState(service);
-        if (!state)
-            return false;
-        if (*state == SERVICE_STOPPED)
-            return true;
-        if (WaitLimitPassed(start))
-            return false;
-        Sleep(kServicePollIntervalMs);
-    }
+    return WaitUntilStopped(service, true);
 }
 
 void StartServiceByName(const std::u16string& name) {

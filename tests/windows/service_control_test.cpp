@@ -225,8 +225,12 @@ TEST_F(ServiceControlTest, StopMakesNoPauseWhenServiceStopsAtOnce) {
     UniqueService service = Open(L"H4Quick");
     ASSERT_TRUE(StartServiceAndWait(service.Get()));
     bool stopped = false;
-    DWORD elapsed = Elapsed([&] { stopped = StopServiceAndWait(service.Get()); });
-    EXPECT_TRUE(stopped);
+    DWORD error = 0;
+    DWORD elapsed = Elapsed([&] {
+        stopped = StopServiceAndWait(service.Get());
+        error = GetLastError();
+    });
+    EXPECT_TRUE(stopped) << "error " << error;
     EXPECT_LT(elapsed, kServicePollIntervalMs);
 }
 
