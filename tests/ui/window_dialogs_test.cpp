@@ -1,0 +1,242 @@
+// The dialog framework, the licence dialog and the installation path rules,
+// through the real dialog manager (run under Wine with a display).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <iterator>
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "system/text_win.h"
+#include "ui/DlgLicense.h"
+#include "ui/dialog_framework_win.h"
+#include "ui/folder_picker_win.h"
+
+namespace {
+
+// Runs `check` once the modal loop of the dialog under test is running, from
+// a thread timer that the loop dispatches.
+std::function<void()> g_check;
+
+void CALLBACK RunCheck(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::function<void()> check = std::move(g_check);
+    if (check)
+        check();
+}
+
+void CheckWhileRunning(std::function<void()> check, UINT delayMs = 150) {
+    g_check = std::move(check);
+    SetTimer(nullptr, 0, delayMs, &RunCheck);
+}
+
+// A dialog on the licence template that records what the framework routes
+// to it.
+class CProbeDialog : public CDialog {
+  public:
+    CProbeDialog() : CDialog(IDD_LICENSE_DIALOG) {}
+    int OkCalls = 0;
+    int CancelCalls = 0;
+    UINT_PTR LastTimer = 0;
+    bool KeepOpen = false;
+
+  protected:
+    void OnOK() override {
+        ++OkCalls;
+        if (!KeepOpen)
+            CDialog::OnOK();
+    }
+    void OnCancel() override {
+        ++CancelCalls;
+        if (!KeepOpen)
+            CDialog::OnCancel();
+    }
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM) override {
+        if (message != WM_TIMER)
+            return std::nullopt;
+        LastTimer = wParam;
+        KillTimer(wParam);
+        EndDialog(42);
+        return 0;
+    }
+
+  public:
+    void StartTimer(UINT_PTR id) { SetTimer(id, 10); }
+};
+
+std::wstring LongLicenseText() {
+    std::wstring text;
+    for (int line = 1; line <= 200; ++line)
+        text += L"Clause " + std::to_wstring(line) + L": the licensee agrees to everything.\r\n";
+    return text;
+}
+
+class WindowDialogsTest : public ::testing::Test {
+  protected:
+    CWinApp app_;
+};
+
+// ---------------------------------------------------------------------------
+// Dialog framework
+
+// DoModal returns what EndDialog was given.
+TEST_F(WindowDialogsTest, DoModalReturnsTheEndDialogResult) {
+    CProbeDialog dialog;
+    CheckWhileRunning([&] { dialog.EndDialog(7); });
+    EXPECT_EQ(dialog.DoModal(), 7);
+}
+
+// Escape and Alt+F4 (the system menu's Close) both arrive as OnCancel, Enter
+// as OnOK; with the overrides keeping it open the dialog stays.
+TEST_F(WindowDialogsTest, CloseRequestsReachOnCancelAndOnOK) {
+    CProbeDialog dialog;
+    dialog.KeepOpen = true;
+    int cancelCalls = 0;
+    int okCalls = 0;
+    CheckWhileRunning([&] {
+        // The system's Close is posted on as a cancel command: look after it
+        // has been handled.
+        SendMessageW(dialog.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        SendMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        SendMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        CheckWhileRunning([&] {
+            EXPECT_TRUE(IsWindow(dialog.Window()));
+            cancelCalls = dialog.CancelCalls;
+            okCalls = dialog.OkCalls;
+            dialog.EndDialog(1);
+        });
+    });
+    EXPECT_EQ(dialog.DoModal(), 1);
+    EXPECT_EQ(cancelCalls, 2);
+    EXPECT_EQ(okCalls, 1);
+}
+
+// A timer set through the framework arrives in the dialog's message map with
+// its id.
+TEST_F(WindowDialogsTest, TimersArriveInTheMessageMap) {
+    CProbeDialog dialog;
+    CheckWhileRunning([&] { dialog.StartTimer(5); }, 10);
+    EXPECT_EQ(dialog.DoModal(), 42);
+    EXPECT_EQ(dialog.LastTimer, 5u);
+}
+
+// A dialog made without a parent is owned by the application's main window.
+TEST_F(WindowDialogsTest, DialogWithoutParentIsOwnedByTheMainWindow) {
+    CProbeDialog main;
+    app_.MainWindow = &main;
+    HWND owner = nullptr;
+    HWND mainWindow = nullptr;
+    CheckWhileRunning([&] {
+        mainWindow = main.Window();
+        CProbeDialog* inner = new CProbeDialog;
+        CheckWhileRunning([&] {
+            owner = GetWindow(inner->Window(), GW_OWNER);
+            inner->EndDialog(1);
+        });
+        inner->DoModal();
+        delete inner;
+        main.EndDialog(1);
+    });
+    main.DoModal();
+    ASSERT_NE(mainWindow, nullptr);
+    EXPECT_EQ(owner, mainWindow);
+    app_.MainWindow = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Licence dialog
+
+// It opens at the top of a long text with nothing selected, captioned
+// "License Agreement", the text unchanged in its box.
+TEST_F(WindowDialogsTest, LicenseDialogOpensAtTheTopWithNothingSelected) {
+    std::wstring text = LongLicenseText();
+    CDlgLicense dialog(text.c_str());
+    DWORD start = 99;
+    DWORD end = 99;
+    LRESULT firstLine = -1;
+    std::wstring shown;
+    wchar_t caption[64] = {};
+    CheckWhileRunning([&] {
+        HWND box = GetDlgItem(dialog.Window(), IDC_LICENSE_TEXT);
+        SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        firstLine = SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+        shown.resize(GetWindowTextLengthW(box) + 1);
+        GetWindowTextW(box, shown.data(), static_cast<int>(shown.size()));
+        shown.pop_back();
+        GetWindowTextW(dialog.Window(), caption, 64);
+        dialog.EndDialog(1);
+    });
+    dialog.DoModal();
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 0u);
+    EXPECT_EQ(firstLine, 0);
+    EXPECT_EQ(shown, text);
+    EXPECT_STREQ(caption, L"License Agreement");
+}
+
+// Without a licence text the box is empty.
+TEST_F(WindowDialogsTest, LicenseDialogWithoutTextShowsAnEmptyBox) {
+    CDlgLicense dialog(nullptr);
+    int length = -1;
+    CheckWhileRunning([&] {
+        length = GetWindowTextLengthW(GetDlgItem(dialog.Window(), IDC_LICENSE_TEXT));
+        dialog.EndDialog(1);
+    });
+    dialog.DoModal();
+    EXPECT_EQ(length, 0);
+}
+
+// Escape closes the licence dialog (it keeps the framework's cancel).
+TEST_F(WindowDialogsTest, LicenseDialogClosesOnEscape) {
+    std::wstring text = L"Short licence.";
+    CDlgLicense dialog(text.c_str());
+    CheckWhileRunning([&] { PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+// ---------------------------------------------------------------------------
+// Installation path rules
+
+struct PathCase {
+    const char16_t* Folder;
+    const char16_t* Base;  // null: refused
+    const char16_t* Full;
+};
+
+// A drive root loses its backslash; Company and Product are appended; an
+// empty choice is refused.
+TEST_F(WindowDialogsTest, ChosenFolderGivesBaseFolderAndInstallPath) {
+    const PathCase cases[] = {
+        {u"D:\\", u"D:", u"D:\\Zorvanelle\\ZorvanelleV7"},
+        {u"D:\\Apps", u"D:\\Apps", u"D:\\Apps\\Zorvanelle\\ZorvanelleV7"},
+        {u"D:\\Apps\\", u"D:\\Apps", u"D:\\Apps\\Zorvanelle\\ZorvanelleV7"},
+        {u"\\\\server\\share", u"\\\\server\\share", u"\\\\server\\share\\Zorvanelle\\ZorvanelleV7"},
+        {u"", nullptr, nullptr},
+        {u"\\", nullptr, nullptr},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const PathCase& c = cases[i];
+        std::optional<InstallPathChoice> choice = InstallPathForFolder(c.Folder, u"Zorvanelle", u"ZorvanelleV7");
+        if (!c.Base) {
+            EXPECT_FALSE(choice) << "case " << i;
+            continue;
+        }
+        ASSERT_TRUE(choice) << "case " << i;
+        EXPECT_EQ(choice->BaseFolder, c.Base);
+        EXPECT_EQ(choice->FullInstallPath, c.Full);
+    }
+}
+
+// The full path may use all 259 characters of its field, not one more.
+TEST_F(WindowDialogsTest, InstallPathLongerThanItsFieldIsRefused) {
+    const std::u16string tail = u"\\Zorvanelle\\ZorvanelleV7";
+    std::u16string fits = u"C:\\" + std::u16string(259 - 3 - tail.size(), u'a');
+    std::optional<InstallPathChoice> choice = InstallPathForFolder(fits, u"Zorvanelle", u"ZorvanelleV7");
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->FullInstallPath.size(), 259u);
+    EXPECT_FALSE(InstallPathForFolder(fits + u'b', u"Zorvanelle", u"ZorvanelleV7"));
+}
+
+}  // namespace

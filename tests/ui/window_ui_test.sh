@@ -1,0 +1,364 @@
+#!/usr/bin/env bash
+# The installer's real window under Wine on a private Xvfb, driven with
+# xdotool and checked on screenshots and through window_probe:
+#   idle page   pixels of the background, status band, outline, option box
+#               and mark, Install button corner and outline, hover colour;
+#               Enter, Escape and Alt+F4 leave it open; a drag moves it; the
+#               licence link opens the licence dialog (top, nothing selected)
+#               and Escape closes it; the language switch changes the texts;
+#               the close button ends the program before Install
+#   install     a real installation to "Installation Complete!", the window
+#               closing about 2 s after the finish
+#   close       right after Install: the program ends and no worker starts
+#   cancel      close during the installation rolls back to
+#               "Installation Cancelled!"
+#   unattended  script.ini accepting the licence: no window, installs, exits
+# Screenshots of the idle page in both languages are kept in --artifacts.
+#
+#   window_ui_test.sh --template DIR --scratch DIR --installer EXE --probe EXE --artifacts DIR
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../wine/wine-env.sh"
+
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --template) template=$2; shift 2 ;;
+        --scratch) scratch=$2; shift 2 ;;
+        --installer) installer=$2; shift 2 ;;
+        --probe) probe_exe=$2; shift 2 ;;
+        --artifacts) artifacts=$2; shift 2 ;;
+        *) echo "unknown option $1" >&2; exit 2 ;;
+    esac
+done
+[ -f "$template/.template-ready" ] || { echo "template $template is not ready" >&2; exit 2; }
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+XVFB_PID=
+cleanup() {
+    stop_wine_session
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    rm -rf "$scratch"
+}
+rm -rf "$scratch"
+mkdir -p "$(dirname "$scratch")" "$artifacts"
+cp -a "$template" "$scratch"
+export WINEPREFIX=$(cd "$scratch" && pwd)
+trap cleanup EXIT
+start_private_xvfb || exit 1
+start_wine_session
+
+# Prefix templates made before CJK font linking was part of them get it here.
+for face in Arial 'Liberation Sans'; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+        /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 </dev/null
+done
+
+inst_dir="$WINEPREFIX/drive_c/inst"
+mkdir -p "$inst_dir"
+cp "$installer" "$inst_dir/TrovalisInstallV7.exe"
+cp "$probe_exe" "$inst_dir/window_probe.exe"
+product_dir="$WINEPREFIX/drive_c/Program Files (x86)/Zorvanelle/ZorvanelleV7"
+chosen_dir="$WINEPREFIX/drive_c/users/$(id -un)/Documents/Zorvanelle/ZorvanelleV7"
+shots="$WINEPREFIX/shots"
+mkdir -p "$shots"
+
+failures=0
+check() {  # DESCRIPTION COMMAND...
+    local what=$1; shift
+    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+
+probe() { wine 'C:\inst\window_probe.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+not() { ! "$@" >/dev/null; }
+quiet() { "$@" >/dev/null; }
+msgbox_says() { probe msgbox | grep -q "$1"; }
+
+installer_pid=
+start_installer() {
+    rm -f "$WINEPREFIX/installer.rc"
+    (wine 'C:\inst\TrovalisInstallV7.exe' </dev/null >/dev/null 2>&1; echo $? >"$WINEPREFIX/installer.rc") &
+    installer_pid=$!
+}
+installer_exit() {  # waits up to SECONDS for the program to end; prints its exit code
+    local i
+    for i in $(seq 1 $(($1 * 10))); do
+        [ -f "$WINEPREFIX/installer.rc" ] && { cat "$WINEPREFIX/installer.rc"; return 0; }
+        sleep 0.1
+    done
+    echo timeout
+}
+
+# Window geometry from the probe: left, top, client width and height.
+read_window() {
+    local line
+    line=$(probe find) || return 1
+    read -r VISIBLE WX WY _ _ CW CH <<<"$line"
+}
+
+shoot() { import -window root "$1"; }
+# "r g b" of a screenshot pixel at window-relative X Y.
+pixel() {
+    convert "$1" -format "%[fx:round(255*u.r)] %[fx:round(255*u.g)] %[fx:round(255*u.b)]" \
+        -crop "1x1+$((WX + $2))+$((WY + $3))" info:
+}
+near() {  # SHOT X Y R G B: the pixel is within 3 levels of R G B
+    local r g b
+    read -r r g b <<<"$(pixel "$1" "$2" "$3")"
+    local d
+    for d in $((r - $4)) $((g - $5)) $((b - $6)); do
+        [ "${d#-}" -le 3 ] || { echo "     pixel $2,$3 is $r $g $b, expected $4 $5 $6" >&2; return 1; }
+    done
+}
+click() { xdotool mousemove $((WX + $1)) $((WY + $2)) click 1; sleep 0.3; }
+window_crop() { convert "$1" -crop "${CW}x${CH}+${WX}+${WY}" +repage "$2"; }
+# The status band (inside the outline) of a screenshot, or of a reference.
+band_of_shot() { convert "$1" -crop "$((CW - 2))x58+$((WX + 1))+$((WY + CH - 59))" +repage "$2"; }
+same_band() {  # SHOT REFERENCE.bmp: the band shows exactly the reference text
+    band_of_shot "$1" "$shots/band.png"
+    convert "$2" -crop "$((CW - 2))x58+1+$((CH - 59))" +repage "$shots/refband.png"
+    # The band is filled with alpha 0xfe over the previous text, which leaves
+    # a trace of one level: compare with a small tolerance.
+    [ "$(compare -fuzz 2% -metric AE "$shots/band.png" "$shots/refband.png" null: 2>&1)" = 0 ]
+}
+reference_band() {  # TEXT NAME: the status band drawn by the window's own painters
+    probe render-status "$CW" "$CH" "$1" "C:\\inst\\$2.bmp" >/dev/null
+    echo "$inst_dir/$2.bmp"
+}
+
+# The licence link: the first pixel of link blue in the notice row.
+link_point() {
+    convert "$1" -crop "${CW}x24+${WX}+$((WY + CH - 88))" +repage txt:- |
+        awk -F'[,:() ]+' -v row=$((CH - 88)) \
+            '/srgb/ { if ($3 < 20 && $4 > 130 && $4 < 170 && $5 > 230) { print $1 + 2, $2 + row; exit } }'
+}
+
+# Layout of the page for the window's client size.
+layout() {
+    INSTALL_X=$(((CW - 140) / 2)); INSTALL_Y=$((CH - 55))
+    CLOSE_X=$((CW - 34 + 12)); CLOSE_Y=22
+}
+
+echo "== idle page"
+start_installer
+check "the window appears" probe wait visible 15000
+read_window
+layout
+sleep 0.3
+shoot "$shots/idle-en.png"
+check "outline is black at the top-left corner" near "$shots/idle-en.png" 0 0 0 0 0
+check "background is 0x2d2d2d" near "$shots/idle-en.png" 250 5 44 44 44
+check "status band is 0x141414" near "$shots/idle-en.png" 20 $((CH - 10)) 19 19 19
+check "option box outline is 0xa0a0a0" near "$shots/idle-en.png" 13 93 159 159 159
+check "English option carries the mark" near "$shots/idle-en.png" 111 93 179 179 179
+check "Chinese option carries no mark" near "$shots/idle-en.png" 21 93 44 44 44
+check "Install button corner shows the band colour" near "$shots/idle-en.png" $INSTALL_X $INSTALL_Y 19 19 19
+check "Install button outline is 0xa0a0a0" near "$shots/idle-en.png" $INSTALL_X $((INSTALL_Y + 25)) 159 159 159
+xdotool mousemove $((WX + INSTALL_X + 70)) $((WY + INSTALL_Y + 25)); sleep 0.3
+shoot "$shots/hover.png"
+check "hovering the Install button turns its outline 0x27a0fd" \
+    near "$shots/hover.png" $INSTALL_X $((INSTALL_Y + 25)) 39 159 252
+xdotool mousemove $((WX + 300)) $((WY + 50)); sleep 0.2
+window_crop "$shots/idle-en.png" "$artifacts/window-en.png"
+
+xdotool key Return; xdotool key Escape; xdotool key alt+F4; sleep 0.5
+check "Enter, Escape and Alt+F4 leave the window open" probe wait visible 100
+
+left=$WX top=$WY
+# A person's drag: each step takes a moment.
+for step in "mousemove $((WX + 300)) $((WY + 50))" "mousedown 1" "mousemove $((WX + 320)) $((WY + 60))" \
+    "mousemove $((WX + 360)) $((WY + 80))" "mousemove $((WX + 400)) $((WY + 100))" "mouseup 1"; do
+    xdotool $step
+    sleep 0.1
+done
+sleep 0.2
+read_window
+check "a drag on an empty spot moves the window by the pointer's way" \
+    test "$((WX - left)) $((WY - top))" = "100 50"
+
+shoot "$shots/link.png"
+link=$(link_point "$shots/link.png")
+check "the licence link is drawn in link blue" test -n "$link"
+if [ -n "$link" ]; then
+    click $link
+    sleep 0.3
+    license=$(probe license)
+    read -r owned sel_start sel_end first_line length <<<"$license"
+    check "the link opens the licence dialog owned by the main window" test "${owned:-0}" = 1
+    check "the licence opens at the top with nothing selected" test "$sel_start $sel_end $first_line" = "0 0 0"
+    check "the licence dialog shows the licence text" test "${length:-0}" -gt 100
+    xdotool key Escape; sleep 0.3
+    check "Escape closes the licence dialog" not probe license
+    check "the main window stays after the licence dialog" probe wait visible 100
+fi
+
+click 30 93
+xdotool mousemove $((WX + 300)) $((WY + 50)); sleep 0.3
+shoot "$shots/idle-zh.png"
+window_crop "$shots/idle-zh.png" "$artifacts/window-zh.png"
+check "the Chinese option takes the mark" near "$shots/idle-zh.png" 21 93 179 179 179
+# "简体中文" drawn with real glyphs has about twice the ink of four
+# missing-glyph boxes (hollow rectangles).
+ink=$(convert "$shots/idle-zh.png" -crop "48x24+$((WX + 31))+$((WY + 81))" +repage -colorspace gray \
+    -threshold 40% -format "%[fx:round(mean*w*h)]" info:)
+check "Chinese text shows real glyphs ($ink ink pixels)" test "$ink" -gt 130
+check "the English option loses the mark" near "$shots/idle-zh.png" 111 93 44 44 44
+convert "$shots/idle-en.png" -crop "$((CW - 20))x24+$((left + 10))+$((top + 54))" +repage "$shots/prompt-en.png"
+convert "$shots/idle-zh.png" -crop "$((CW - 20))x24+$((WX + 10))+$((WY + 54))" +repage "$shots/prompt-zh.png"
+check "the language prompt changes with the language" \
+    test "$(compare -metric AE "$shots/prompt-en.png" "$shots/prompt-zh.png" null: 2>&1)" != 0
+click 111 93
+xdotool mousemove $((WX + 300)) $((WY + 50)); sleep 0.3
+shoot "$shots/back-en.png"
+convert "$shots/back-en.png" -crop "$((CW - 20))x24+$((WX + 10))+$((WY + 54))" +repage "$shots/prompt-back.png"
+check "switching back gives the English prompt again" \
+    test "$(compare -fuzz 2% -metric AE "$shots/prompt-en.png" "$shots/prompt-back.png" null: 2>&1)" = 0
+
+convert "$shots/back-en.png" -crop "$((CW - 60))x25+$((WX + 13))+$((WY + 142))" +repage "$shots/path-before.png"
+click $((CW - 24)) 154
+check "the browse button opens the folder picker" quiet probe wait-titled "Browse for Folder" 5000
+xdotool key Escape; sleep 0.3
+check "Escape closes the folder picker" not probe titled "Browse for Folder"
+shoot "$shots/after-cancel.png"
+convert "$shots/after-cancel.png" -crop "$((CW - 60))x25+$((WX + 13))+$((WY + 142))" +repage "$shots/path-after.png"
+check "a cancelled folder choice leaves the path as it was" \
+    test "$(compare -fuzz 2% -metric AE "$shots/path-before.png" "$shots/path-after.png" null: 2>&1)" = 0
+
+# Reports are read within their cbData only, and the status text is cut to
+# its 259-unit field.
+probe report 0 "$(printf 'A%.0s' $(seq 1 400))" 10 >/dev/null
+shoot "$shots/short-report.png"
+check "a report's text is read only within its cbData" \
+    same_band "$shots/short-report.png" "$(reference_band 'Copying file \r\nAAAAA' short)"
+long=$(printf 'B%.0s' $(seq 1 600))
+probe report 0 "$long" 1202 >/dev/null
+shoot "$shots/long-report.png"
+check "a long report is cut to the 259-unit status field" \
+    same_band "$shots/long-report.png" "$(reference_band "Copying file \\r\\n${long:0:244}" long)"
+check "the window survives the long report" probe wait visible 100
+
+click $CLOSE_X $CLOSE_Y
+check "the close button before Install ends the program" test "$(installer_exit 10)" = 0
+check "no installation was made" test ! -e "$product_dir"
+
+echo "== close right after Install"
+start_installer
+probe wait visible 15000 >/dev/null
+read_window
+layout
+# Both clicks are queued at once, ahead of the 33 ms start timer's tick
+# (a timer message only comes when nothing else is queued).
+probe post-clicks $((INSTALL_X + 70)) $((INSTALL_Y + 25)) $CLOSE_X $CLOSE_Y
+check "closing within 33 ms of Install ends the program" test "$(installer_exit 10)" = 0
+check "no worker started" test ! -e "$product_dir" -a ! -e "$chosen_dir"
+
+echo "== install"
+start_installer
+probe wait visible 15000 >/dev/null
+read_window
+layout
+complete=$(reference_band "Installation Complete!" complete)
+# Install into a folder chosen with the picker: Documents, the third row of
+# its tree, then OK.
+click $((CW - 24)) 154
+read -r picker_x picker_y <<<"$(probe wait-titled "Browse for Folder" 5000)"
+sleep 0.3
+xdotool mousemove $((picker_x + 95)) $((picker_y + 129)) click 1; sleep 0.3
+xdotool mousemove $((picker_x + 160)) $((picker_y + 319)) click 1; sleep 0.5
+click $((INSTALL_X + 70)) $((INSTALL_Y + 25))
+seen_complete= panel_at= gone_at=
+start=$(date +%s%N)
+for i in $(seq 1 900); do
+    now=$(( ($(date +%s%N) - start) / 1000000 ))
+    if ! probe find >/dev/null; then gone_at=$now; break; fi
+    [ -z "$panel_at" ] && probe titled ZorvanellePanelV7 && panel_at=$now
+    if [ -z "$seen_complete" ]; then
+        shoot "$shots/progress.png"
+        if same_band "$shots/progress.png" "$complete"; then
+            seen_complete=$now
+            # The licence stays reachable; the closing ends it with the window.
+            [ -n "$link" ] && click $link && quiet probe license && license_open=1
+        fi
+    fi
+    sleep 0.05
+done
+check "the status band shows \"Installation Complete!\"" test -n "$seen_complete"
+check "the licence dialog opened while installing closes with the window" \
+    test "${license_open:-0}" = 1 -a "$(probe license)" = none
+check "the installation wrote the product's files into the chosen folder" test -f "$chosen_dir/uninstall.log"
+check "the program ends after the installation" test "$(installer_exit 10)" = 0
+if [ -n "$panel_at" ] && [ -n "$gone_at" ]; then
+    echo "     panel started at ${panel_at} ms, window gone at ${gone_at} ms"
+    check "the window closes about 2 s after the finish" \
+        test $((gone_at - panel_at)) -ge 1700 -a $((gone_at - panel_at)) -le 3500
+else
+    check "the finish and the closing were both seen" false
+fi
+wine taskkill /f /im ZorvanellePanelV7.exe >/dev/null 2>&1 </dev/null
+
+echo "== cancel"
+start_installer
+probe wait visible 15000 >/dev/null
+read_window
+layout
+cancelled=$(reference_band "Installation Cancelled!" cancelled)
+click $((INSTALL_X + 70)) $((INSTALL_Y + 25))
+# Cancel once the worker is writing files.
+for i in $(seq 1 300); do
+    [ -f "$product_dir/ZorvanellePanelV7.exe" ] && break
+    sleep 0.05
+done
+click $CLOSE_X $CLOSE_Y
+click $CLOSE_X $CLOSE_Y  # a second press does nothing
+seen_cancelled=
+for i in $(seq 1 600); do
+    probe find >/dev/null || break
+    if [ -z "$seen_cancelled" ]; then
+        shoot "$shots/cancel.png"
+        same_band "$shots/cancel.png" "$cancelled" && seen_cancelled=1
+    fi
+    sleep 0.05
+done
+check "the status band shows \"Installation Cancelled!\"" test -n "$seen_cancelled"
+check "a cancelled installation ends the program with its failure code" test "$(installer_exit 10)" = 1
+check "the rollback removed the written files" test ! -e "$product_dir/uninstall.log" -a ! -e "$product_dir/ZorvanellePanelV7.exe"
+
+echo "== unattended"
+printf '<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="C:\\Program Files (x86)" />\n' \
+    >"$inst_dir/script.ini"
+start_installer
+shown=0
+for i in $(seq 1 100); do
+    probe wait visible 0 >/dev/null && [ "$i" -gt 3 ] && shown=1
+    [ -f "$WINEPREFIX/installer.rc" ] && break
+    sleep 0.1
+done
+check "an unattended run keeps its window hidden" test "$shown" = 0
+check "an unattended run ends by itself" test "$(installer_exit 120)" = 0
+check "an unattended run installs the product" test -f "$product_dir/uninstall.log"
+rm -f "$inst_dir/script.ini"
+
+echo "== no package"
+rm -rf "$product_dir" "$chosen_dir"
+probe spoil-package 'C:\inst\TrovalisInstallV7.exe' 'C:\inst\NoPackage.exe' >/dev/null
+mv "$inst_dir/NoPackage.exe" "$inst_dir/TrovalisInstallV7.exe"
+start_installer
+probe wait visible 15000 >/dev/null
+read_window
+layout
+for i in $(seq 1 50); do probe msgbox >/dev/null && break; sleep 0.1; done
+check "a program without its package says so" msgbox_says "no usable package"
+xdotool key Return; sleep 0.3
+click $((INSTALL_X + 70)) $((INSTALL_Y + 25))
+sleep 1
+check "Install does nothing without a package" test ! -e "$product_dir"
+check "the window stays open" probe wait visible 100
+click $CLOSE_X $CLOSE_Y
+check "the close button ends a program without package" test "$(installer_exit 10)" = 2
+printf '<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" HID="1" />\n' >"$inst_dir/script.ini"
+start_installer
+check "an unattended run without package ends at once" test "$(installer_exit 15)" = 2
+check "an unattended run without package installs nothing" test ! -e "$product_dir"
+rm -f "$inst_dir/script.ini"
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,33 @@
+#include "ui/TrovalisInstallV7.h"
+
+#include <windows.h>
+
+#include <gdiplus.h>
+
+#include "ui/TrovalisInstallV7Dlg.h"
+
+bool CTrovalisInstallV7App::InitInstance() {
+    CWinApp::InitInstance();
+    // Version 1, no debug callback, the library's background thread and
+    // external codecs allowed.
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok)
+        gdiplusToken_ = token;
+    SetRegistryKey(L"Local AppWizard-Generated Applications");
+
+    CTrovalisInstallV7Dlg dialog;
+    MainWindow = &dialog;
+    dialog.DoModal();
+    MainWindow = nullptr;
+    exitCode_ = static_cast<int>(dialog.ExitCode());
+    // No message loop: the process ends once the dialog has closed.
+    return false;
+}
+
+int CTrovalisInstallV7App::ExitInstance() {
+    if (gdiplusToken_)
+        Gdiplus::GdiplusShutdown(gdiplusToken_);
+    gdiplusToken_ = 0;
+    return CWinApp::ExitInstance();
+}

@@ -1,0 +1,446 @@
+#include "ui/TrovalisInstallV7Dlg.h"
+
+#include <windowsx.h>
+
+#include <shlobj.h>
+
+#include "engine/install_sequence_win.h"
+#include "engine/install_worker_win.h"
+#include "engine/package_resource_win.h"
+#include "resources/resource_ids.h"
+#include "system/product_constants.h"
+#include "system/text_win.h"
+#include "ui/DlgLicense.h"
+#include "ui/folder_picker_win.h"
+#include "ui/license_text.h"
+#include "ui/status_text.h"
+
+namespace {
+
+// Posted at the end of initialisation when the program has no usable
+// package, so the message appears over the visible window.
+constexpr UINT kShowNoPackageMessage = WM_APP + 1;
+
+std::u16string ProgramFilesFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_PROGRAM_FILES, TRUE))
+        return {};
+    path[MAX_PATH - 1] = L'\0';
+    return FromWide(path);
+}
+
+// "%s\%s\%s" into a 260-unit field: cut, never overrun.
+std::u16string JoinInstallPath(const std::u16string& base,
+                               const std::u16string& company,
+                               const std::u16string& product) {
+    std::u16string path = base + u'\\' + company + u'\\' + product;
+    if (path.size() > kMaxPathField)
+        path.resize(kMaxPathField);
+    return path;
+}
+
+}  // namespace
+
+CTrovalisInstallV7Dlg::CTrovalisInstallV7Dlg() : CDialog(IDD_MAIN_DIALOG) {
+    resourceInstance_ = GetModuleHandleW(nullptr);
+    icon_ = LoadIconW(resourceInstance_, MAKEINTRESOURCEW(IDI_APP_ICON));
+}
+
+CTrovalisInstallV7Dlg::~CTrovalisInstallV7Dlg() = default;
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+bool CTrovalisInstallV7Dlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    SetWindowTextW(Window(), reinterpret_cast<const wchar_t*>(kWindowTitle));
+
+    if (std::optional<std::u16string> path = ConfigPathBesideProgram()) {
+        UnattendedConfig config;
+        if (LoadUnattendedConfig(*path, config))
+            config_ = config;
+    }
+
+    CreateSurface(page_, Window(), resourceInstance_, savedWindowRect_);
+    std::unique_ptr<Gdiplus::Graphics> graphics = OpenDrawingContext(page_);
+    ComputeLayout(page_);
+    if (graphics) {
+        DrawBackground(*graphics, page_);
+        CreateControls(*graphics, page_);
+    }
+
+    linkPressed_ = dragging_ = installing_ = false;
+    timers_ = {};
+    openLicense_ = nullptr;
+    options_.OwnerWindow = Window();
+    options_.Unattended = false;
+    options_.ShowPanel = true;
+    options_.Hid = 0;
+
+    LoadPackageAndDefaults();
+    hiddenMode_ = false;
+    ApplyStartLanguage();
+    if (config_ && config_->EndUserLicenseAgreed)
+        StartUnattended();
+
+    if (graphics && table_ && page_.InstallButton)
+        DrawPageTexts(*graphics, page_, *table_);
+    graphics.reset();
+
+    if (hiddenMode_) {
+        ShowWindow(Window(), SW_HIDE);
+        PostMessageW(Window(), WM_SHOWWINDOW, 0, 0);
+        OutputDebugStringW(L"HIDE...\r\n");
+    } else if (!packageLoaded_) {
+        if (page_.InstallButton)
+            page_.InstallButton->SetDisabled();
+        PostMessageW(Window(), kShowNoPackageMessage, 0, 0);
+    }
+    return true;
+}
+
+void CTrovalisInstallV7Dlg::LoadPackageAndDefaults() {
+    table_ = std::make_unique<LanguageTable>();
+    state_ = std::make_shared<InstallerState>();
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    packageLoaded_ = FindPackageResource(nullptr, &data, &size) && LoadPackage(*state_, data, size);
+    if (!packageLoaded_)
+        exitCode_ = InstallerExitCode::NoPackage;
+
+    // The licence text is chosen once, for the language the run starts in.
+    uint32_t startLanguage = config_ ? config_->LangId : GetUserDefaultUILanguage();
+    licenseText_ = SelectLicenseText(*state_, startLanguage);
+
+    options_.BaseFolder = config_ ? config_->Path : ProgramFilesFolder();
+    if (options_.BaseFolder.size() > kMaxPathField)
+        options_.BaseFolder.resize(kMaxPathField);
+    std::u16string company = state_->Tree ? state_->Company : std::u16string();
+    fullInstallPath_ = JoinInstallPath(options_.BaseFolder, company, state_->Product);
+    ShowPathInBox();
+}
+
+void CTrovalisInstallV7Dlg::ApplyStartLanguage() {
+    uint32_t langId = config_ ? config_->LangId : GetUserDefaultUILanguage();
+    LanguageRedraw redraw = ApplyLanguage(langId, language_, *table_, options_);
+    RedrawLanguage(page_, language_, redraw, *table_);
+}
+
+void CTrovalisInstallV7Dlg::StartUnattended() {
+    hiddenMode_ = true;
+    if (!packageLoaded_) {
+        // Nothing to install: end before the window is ever shown.
+        EndDialog(IDOK);
+        return;
+    }
+    Arm(DialogTimer::Hide);
+    options_.Unattended = true;
+    options_.ShowPanel = config_->ShowPanel;
+    options_.Hid = config_->Hid;
+    if (!StartInstallWorker(state_, options_, &InstallWorker)) {
+        Disarm(DialogTimer::Hide);
+        exitCode_ = InstallerExitCode::WorkerNotStarted;
+        EndDialog(IDOK);
+    }
+}
+
+void CTrovalisInstallV7Dlg::ShowPathInBox() {
+    if (!page_.PathBox)
+        return;
+    page_.PathBox->SetText(WidePtr(fullInstallPath_));
+    SendMessageW(Window(), UM_PATHBOX_REDRAW, reinterpret_cast<WPARAM>(page_.PathBox.get()), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Message map
+
+std::optional<LRESULT> CTrovalisInstallV7Dlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<LRESULT>(icon_);
+        case WM_MOUSEMOVE:
+            OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_LBUTTONDOWN:
+            OnLButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            OnLButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case UM_PATHBOX_REDRAW:
+            RepaintPathBox(page_, reinterpret_cast<CPathBox*>(wParam));
+            return 0;
+        case UM_BUTTON_REDRAW:
+            RepaintButton(page_, reinterpret_cast<CSkinButton*>(wParam));
+            return 0;
+        case UM_BUTTON_CLICKED:
+            RepaintButton(page_, reinterpret_cast<CSkinButton*>(wParam));
+            OnButtonClicked(reinterpret_cast<CSkinButton*>(wParam));
+            return 0;
+        case UM_OPTION_REDRAW:
+            RepaintOption(page_, reinterpret_cast<CSkinOption*>(wParam));
+            return 0;
+        case UM_OPTION_CLICKED:
+            OnLanguageChoice(reinterpret_cast<CSkinOption*>(wParam));
+            return 0;
+        case WM_TIMER:
+            OnTimer(wParam);
+            return std::nullopt;  // default processing afterwards
+        case WM_COPYDATA:
+            if (lParam)
+                OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            return 0;
+        case WM_MOVE:
+            GetWindowRect(Window(), &savedWindowRect_);
+            return std::nullopt;
+        case kShowNoPackageMessage:
+            ShowProblem(L"This installer carries no usable package, so nothing can be installed.",
+                        L"安装程序中没有可用的安装包，无法安装。");
+            return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+void CTrovalisInstallV7Dlg::OnPaint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Window(), &paint);
+    if (IsIconic(Window())) {
+        SendMessageW(Window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        int x = (page_.Surface.Width - GetSystemMetrics(SM_CXICON) + 1) / 2;
+        int y = (page_.Surface.Height - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        DrawIcon(dc, x, y, icon_);
+    } else {
+        CopySurfaceTo(page_, dc);
+        OutputDebugStringW(L"BitBlt...\r\n");
+    }
+    EndPaint(Window(), &paint);
+}
+
+// ---------------------------------------------------------------------------
+// Pointer
+
+bool CTrovalisInstallV7Dlg::InsideLicenseLink(int x, int y) const {
+    return StrictlyInside(page_.Layout.LicenseLinkRect, x, y);
+}
+
+void CTrovalisInstallV7Dlg::OnMouseMove(int x, int y) {
+    if (dragging_) {
+        POINT p = {x, y};
+        ClientToScreen(Window(), &p);
+        int left = savedWindowRect_.left + p.x - dragAnchor_.x;
+        int top = savedWindowRect_.top + p.y - dragAnchor_.y;
+        // A step landing exactly on 0 is skipped, anchor included.
+        if (left == 0 || top == 0)
+            return;
+        MoveWindow(Window(), left, top, savedWindowRect_.right - savedWindowRect_.left,
+                   savedWindowRect_.bottom - savedWindowRect_.top, TRUE);
+        dragAnchor_ = p;
+        return;
+    }
+    for (CSkinButton* button : {page_.BrowseButton.get(), page_.CloseButton.get(), page_.InstallButton.get()})
+        if (button)
+            button->HoverTest(x, y);
+    for (CSkinOption* option : {page_.ChineseOption.get(), page_.EnglishOption.get()})
+        if (option)
+            option->HoverTest(x, y);
+    SetCursor(LoadCursorW(nullptr, InsideLicenseLink(x, y) ? IDC_HAND : IDC_ARROW));
+}
+
+void CTrovalisInstallV7Dlg::OnLButtonDown(int x, int y) {
+    SetCapture();
+    bool hit = false;
+    for (CSkinButton* button : {page_.BrowseButton.get(), page_.CloseButton.get(), page_.InstallButton.get()})
+        if (button && button->PressTest(x, y))
+            hit = true;
+    for (CSkinOption* option : {page_.ChineseOption.get(), page_.EnglishOption.get()})
+        if (option && option->PressTest(x, y))
+            hit = true;
+    linkPressed_ = InsideLicenseLink(x, y);
+    hit = hit || linkPressed_;
+    SetCursor(LoadCursorW(nullptr, linkPressed_ ? IDC_HAND : IDC_ARROW));
+    dragging_ = !hit;
+    if (dragging_) {
+        dragAnchor_ = {x, y};
+        ClientToScreen(Window(), &dragAnchor_);
+    }
+}
+
+void CTrovalisInstallV7Dlg::OnLButtonUp(int x, int y) {
+    // Capture goes first: the click actions may run modal loops (folder
+    // picker, licence dialog) that need the pointer for themselves.
+    ReleaseCapture();
+    for (CSkinButton* button : {page_.BrowseButton.get(), page_.CloseButton.get(), page_.InstallButton.get()})
+        if (button)
+            button->ReleaseTest(x, y);
+    for (CSkinOption* option : {page_.ChineseOption.get(), page_.EnglishOption.get()})
+        if (option)
+            option->ReleaseTest(x, y);
+    if (linkPressed_ && InsideLicenseLink(x, y))
+        OpenLicenseDialog();
+    linkPressed_ = false;
+    if (dragging_) {
+        GetWindowRect(Window(), &savedWindowRect_);
+        dragging_ = false;
+    }
+}
+
+void CTrovalisInstallV7Dlg::OpenLicenseDialog() {
+    std::wstring text = licenseText_ ? ToWide(*licenseText_) : std::wstring();
+    CDlgLicense dialog(licenseText_ ? text.c_str() : nullptr);
+    openLicense_ = &dialog;
+    dialog.DoModal();
+    openLicense_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Controls' clicks
+
+void CTrovalisInstallV7Dlg::OnButtonClicked(CSkinButton* button) {
+    if (!button)
+        return;
+    if (button == page_.CloseButton.get())
+        CloseOrCancel();
+    else if (button == page_.BrowseButton.get())
+        BrowseForInstallFolder();
+    else if (button == page_.InstallButton.get())
+        BeginInstall();
+}
+
+void CTrovalisInstallV7Dlg::OnLanguageChoice(CSkinOption* option) {
+    LanguageChoice clicked = ChoiceOfOption(page_, option);
+    LanguageRedraw redraw = ::OnLanguageChoice(clicked, language_, *table_, options_);
+    RedrawLanguage(page_, language_, redraw, *table_);
+}
+
+void CTrovalisInstallV7Dlg::BeginInstall() {
+    if (!packageLoaded_)
+        return;  // no package: Install stays disabled and does nothing
+    page_.InstallButton->SetDisabled();
+    page_.InstallButton->SetVisible(false);
+    page_.BrowseButton->SetDisabled();
+    page_.ChineseOption->SetDisabled();
+    page_.EnglishOption->SetDisabled();
+    Arm(DialogTimer::Start);
+}
+
+void CTrovalisInstallV7Dlg::StartInteractiveInstall() {
+    options_.Unattended = false;
+    options_.ShowPanel = config_ ? config_->ShowPanel : true;
+    options_.Hid = config_ ? config_->Hid : 0;
+    if (StartInstallWorker(state_, options_, &InstallWorker)) {
+        installing_ = true;
+        return;
+    }
+    // No thread, no installation: say so and leave the window closable.
+    exitCode_ = InstallerExitCode::WorkerNotStarted;
+    ShowProblem(L"The installation could not be started.", L"无法启动安装。");
+}
+
+void CTrovalisInstallV7Dlg::CloseOrCancel() {
+    if (!installing_) {
+        Disarm(DialogTimer::Start);
+        EndDialog(IDOK);
+        return;
+    }
+    StopInstallWorker(*state_);
+    page_.CloseButton->SetDisabled();
+}
+
+void CTrovalisInstallV7Dlg::BrowseForInstallFolder() {
+    std::optional<std::u16string> folder = PickFolder();
+    if (!folder)
+        return;
+    std::u16string company = state_->Tree ? state_->Company : std::u16string();
+    std::optional<InstallPathChoice> choice = InstallPathForFolder(*folder, company, state_->Product);
+    if (!choice) {
+        ShowProblem(L"The installation path would be longer than 259 characters. Please choose a shorter folder.",
+                    L"安装路径超过 259 个字符，请选择较短的目录。");
+        return;
+    }
+    options_.BaseFolder = choice->BaseFolder;
+    fullInstallPath_ = choice->FullInstallPath;
+    ShowPathInBox();
+}
+
+void CTrovalisInstallV7Dlg::ShowProblem(const wchar_t* english, const wchar_t* chinese) {
+    const wchar_t* text = language_.LangId == kLangChinese ? chinese : english;
+    MessageBoxW(Window(), text, reinterpret_cast<const wchar_t*>(kWindowTitle), MB_OK | MB_ICONERROR);
+}
+
+// ---------------------------------------------------------------------------
+// Timers and reports
+
+void CTrovalisInstallV7Dlg::Arm(DialogTimer timer) {
+    ArmTimer(timers_, timer);
+    SetTimer(static_cast<UINT_PTR>(timer), TimerPeriodMs(timer));
+}
+
+void CTrovalisInstallV7Dlg::Disarm(DialogTimer timer) {
+    if (TakeTimer(timers_, timer))
+        KillTimer(static_cast<UINT_PTR>(timer));
+}
+
+void CTrovalisInstallV7Dlg::OnTimer(UINT_PTR id) {
+    auto timer = static_cast<DialogTimer>(id);
+    KillTimer(id);  // every timer acts once
+    if (!TakeTimer(timers_, timer))
+        return;  // not the pending timer: it has acted already
+    if (timer == DialogTimer::Start) {
+        StartInteractiveInstall();
+    } else if (timer == DialogTimer::Close) {
+        if (openLicense_) {
+            openLicense_->EndDialog(IDOK);
+            openLicense_ = nullptr;
+        }
+        EndDialog(IDOK);
+    } else if (timer == DialogTimer::Hide) {
+        ShowWindow(Window(), SW_HIDE);
+        if (AfterHideTimer(timers_) == DialogTimer::Close)
+            SetTimer(static_cast<UINT_PTR>(DialogTimer::Close), TimerPeriodMs(DialogTimer::Close));
+    }
+}
+
+void CTrovalisInstallV7Dlg::OnWorkerFinished() {
+    if (OnFinishReport(timers_) == DialogTimer::Close)
+        SetTimer(static_cast<UINT_PTR>(DialogTimer::Close), TimerPeriodMs(DialogTimer::Close));
+}
+
+void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
+    std::u16string detail = ReadReportText(report.lpData, report.cbData);
+    ReportReaction reaction = ReactionToReport(static_cast<uint32_t>(report.dwData), detail, *table_);
+    switch (reaction.Kind) {
+        case ReportReactionKind::ShowStatus:
+            ShowStatus(page_, WidePtr(reaction.Text));
+            break;
+        case ReportReactionKind::MessageBox:
+            exitCode_ = InstallerExitCode::Failed;
+            MessageBoxW(Window(), WidePtr(reaction.Text), WidePtr(reaction.Caption), MB_OK);
+            break;
+        case ReportReactionKind::Finish:
+            OnWorkerFinished();
+            break;
+        case ReportReactionKind::Ignore:
+            break;
+    }
+    if (report.dwData == static_cast<ULONG_PTR>(ProgressCode::RolledBack))
+        exitCode_ = InstallerExitCode::Failed;
+}
+
+// ---------------------------------------------------------------------------
+// Destruction
+
+void CTrovalisInstallV7Dlg::OnDestroy() {
+    CDialog::OnDestroy();
+    Disarm(timers_.Active);
+    ReleaseSkinPage(page_);
+    table_.reset();
+    ReleaseInstallerState(state_);
+    config_.reset();
+    licenseText_.reset();
+}

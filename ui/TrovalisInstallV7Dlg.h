@@ -1,0 +1,105 @@
+// The main dialog: one skinned page (language choice, installation path,
+// licence notice and link, close button, Install button in the status band)
+// that turns into the progress display once Install is pressed, or runs
+// hidden when script.ini accepts the licence.
+//
+// Lifecycle: Ready -> Starting (Install, StartTimer pending) -> Installing
+// (worker running) -> Cancelling (close pressed) -> Closing (WorkerFinished,
+// CloseTimer pending) -> Ended. Close while Ready or Starting ends the dialog
+// at once. A hidden run hides the window on HideTimer's tick and closes 2 s
+// after the worker's finish. Enter, Escape, Alt+F4 and the system menu's
+// Close do nothing.
+//
+// Beyond that lifecycle: a program without a usable package shows a message
+// and keeps Install disabled (a hidden run ends at once); a worker thread
+// that cannot be started is reported (a hidden run ends); a finish report
+// that arrives while HideTimer is pending closes the window once that timer
+// has run.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "config/language_choice.h"
+#include "config/language_table.h"
+#include "config/unattended_config.h"
+#include "engine/installer_state.h"
+#include "ui/TrovalisInstallV7Timers.h"
+#include "ui/dialog_framework_win.h"
+#include "ui/skin_surface_win.h"
+
+class CDlgLicense;
+
+// The program's exit code, from how the run ended.
+enum class InstallerExitCode : int {
+    Ok = 0,                // no installation was attempted, or it completed
+    Failed = 1,            // the installation failed or was cancelled and rolled back
+    NoPackage = 2,         // the program carries no usable package
+    WorkerNotStarted = 3,  // the installation's thread could not be started
+};
+
+class CTrovalisInstallV7Dlg : public CDialog {
+  public:
+    CTrovalisInstallV7Dlg();
+    ~CTrovalisInstallV7Dlg() override;
+
+    InstallerExitCode ExitCode() const { return exitCode_; }
+
+  protected:
+    bool OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override {}
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroy() override;
+
+  private:
+    void OnPaint();
+    void OnMouseMove(int x, int y);
+    void OnLButtonDown(int x, int y);
+    void OnLButtonUp(int x, int y);
+    void OnTimer(UINT_PTR id);
+    void OnCopyData(const COPYDATASTRUCT& report);
+    void OnButtonClicked(CSkinButton* button);
+    void OnLanguageChoice(CSkinOption* option);
+
+    void LoadPackageAndDefaults();
+    void ApplyStartLanguage();
+    void StartUnattended();
+    void BeginInstall();
+    void StartInteractiveInstall();
+    void CloseOrCancel();
+    void BrowseForInstallFolder();
+    void OpenLicenseDialog();
+    void OnWorkerFinished();
+    void ShowPathInBox();
+    void ShowProblem(const wchar_t* english, const wchar_t* chinese);
+    bool InsideLicenseLink(int x, int y) const;
+    void Arm(DialogTimer timer);
+    void Disarm(DialogTimer timer);
+
+    HMODULE resourceInstance_ = nullptr;
+    SkinPage page_;  // surface, layout, page colours, logo and controls
+    std::optional<std::u16string> licenseText_;
+    std::u16string fullInstallPath_;  // at most 259 units
+    LanguageChoiceState language_;    // the dialog language and the current choice
+    POINT dragAnchor_ = {0, 0};
+    bool linkPressed_ = false;
+    bool dragging_ = false;
+    bool installing_ = false;
+    bool hiddenMode_ = false;
+    DialogTimerState timers_;  // ActiveTimer and a finish remembered during HideTimer
+    RECT savedWindowRect_ = {0, 0, 0, 0};
+    HICON icon_ = nullptr;
+
+    std::optional<UnattendedConfig> config_;
+    std::unique_ptr<LanguageTable> table_;
+    std::shared_ptr<InstallerState> state_;
+    InstallOptions options_;
+    CDlgLicense* openLicense_ = nullptr;
+
+    bool packageLoaded_ = false;
+    InstallerExitCode exitCode_ = InstallerExitCode::Ok;
+};
