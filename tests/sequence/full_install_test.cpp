@@ -46,19 +46,6 @@ std::u16string InstallPath(const std::u16string& relative) {
     return std::u16string(kInstall) + u"\\" + relative;
 }
 
-std::vector<std::string> LinesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
 class FullInstallTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -122,14 +109,15 @@ TEST_F(FullInstallTest, DriverBatchesOfThisProcessorRunHidSetFirstAndHidTimes) {
     const std::string tool = "DevConsole" + arch + ".exe";
     const std::string hid = "HID\\VID_2A7F&PID_0101";
     const std::string usb = "USB\\VID_2A7F&PID_0100";
-    std::vector<std::string> calls = LinesOf(test_files::ReadTextFile(ToWide(InstallPath(u"driver\\DevConsole.log"))));
+    std::vector<std::string> calls =
+        test_files::LinesOf(test_files::ReadTextFile(ToWide(InstallPath(u"driver\\DevConsole.log"))));
     std::vector<std::string> expected{tool + " remove " + hid};
     for (int i = 0; i < kHidRuns; ++i)
         expected.push_back(tool + " install \"" + U8(InstallPath(u"driver\\HID\\ZorvanelleHid.inf")) + "\" " + hid);
     expected.push_back(tool + " remove " + usb);
     expected.push_back(tool + " install \"" + U8(InstallPath(u"driver\\USB\\ZorvanelleUsb.inf")) + "\" " + usb);
     EXPECT_EQ(calls, expected);
-    EXPECT_EQ(LinesOf(test_files::ReadTextFile(ToWide(InstallPath(u"driver\\DevConsole.state")))),
+    EXPECT_EQ(test_files::LinesOf(test_files::ReadTextFile(ToWide(InstallPath(u"driver\\DevConsole.state")))),
               (std::vector<std::string>{hid, usb}));
 }
 

@@ -54,19 +54,6 @@ bool CopyStagedPayload(const std::wstring& target) {
     return !error;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
 std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());  // the paths here are ASCII
 }
@@ -168,7 +155,7 @@ TEST_F(PayloadServiceTest, StartedServiceRunsAndLogsStart) {
     ASSERT_TRUE(service) << GetLastError();
     ASSERT_TRUE(StartServiceW(service.Get(), 0, nullptr)) << GetLastError();
     ASSERT_TRUE(WaitForState(service.Get(), SERVICE_RUNNING));
-    std::vector<std::string> lines = Lines(ReadTextFile(kServiceLog));
+    std::vector<std::string> lines = test_files::LinesOf(ReadTextFile(kServiceLog));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find(" start"), std::string::npos) << lines[0];
 }
@@ -182,7 +169,7 @@ TEST_F(PayloadServiceTest, StoppedServiceEndsAndLogsStop) {
     SERVICE_STATUS status = {};
     ASSERT_TRUE(ControlService(service.Get(), SERVICE_CONTROL_STOP, &status)) << GetLastError();
     ASSERT_TRUE(WaitForState(service.Get(), SERVICE_STOPPED));
-    std::vector<std::string> lines = Lines(ReadTextFile(kServiceLog));
+    std::vector<std::string> lines = test_files::LinesOf(ReadTextFile(kServiceLog));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[1].find(" stop"), std::string::npos) << lines[1];
     EXPECT_EQ(Status(service.Get()).dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
@@ -198,7 +185,7 @@ TEST_F(PayloadServiceTest, LogLinesAreTimestampAndEvent) {
     ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
     ASSERT_TRUE(WaitForState(service.Get(), SERVICE_STOPPED));
     const std::regex line(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d (start|stop))");
-    for (const std::string& text : Lines(ReadTextFile(kServiceLog)))
+    for (const std::string& text : test_files::LinesOf(ReadTextFile(kServiceLog)))
         EXPECT_TRUE(std::regex_match(text, line)) << text;
 }
 
@@ -233,7 +220,7 @@ TEST_F(PayloadServiceTest, RunFromConsolePrintsUsageAndFails) {
     file.Reset();
     ASSERT_TRUE(code);
     EXPECT_NE(*code, 0u);
-    std::vector<std::string> lines = Lines(ReadTextFile(output));
+    std::vector<std::string> lines = test_files::LinesOf(ReadTextFile(output));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("usage:", 0), 0u) << lines[0];
     EXPECT_FALSE(test_files::FileExists(kServiceLog));
@@ -366,9 +353,11 @@ class PayloadDriverBatchTest : public PayloadFolderTest {
     }
 
     static std::vector<std::string> InstalledIds() {
-        return Lines(ReadTextFile(kDriverFolder + L"\\DevConsole.state"));
+        return test_files::LinesOf(ReadTextFile(kDriverFolder + L"\\DevConsole.state"));
     }
-    static std::vector<std::string> ToolCalls() { return Lines(ReadTextFile(kDriverFolder + L"\\DevConsole.log")); }
+    static std::vector<std::string> ToolCalls() {
+        return test_files::LinesOf(ReadTextFile(kDriverFolder + L"\\DevConsole.log"));
+    }
 
     static std::string InstallCall(const std::string& tool, const std::string& inf, const std::string& id) {
         return tool + " install \"" + Narrow(kDriverFolder) + "\\" + inf + "\" " + id;
