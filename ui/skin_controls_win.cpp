@@ -130,8 +130,7 @@ void CSkinButton::Paint(Gdiplus::Graphics& graphics) const {
         else
             DrawSkinOutline(graphics, r.X, r.Y, r.Width - 1, r.Height - 1, Core.Current.Outline);
     }
-    const std::unique_ptr<Gdiplus::Font> font = CreateSkinFont(FontSize);
-    DrawTextInRect(graphics, Caption, font.get(), r, Core.Current.Text, Gdiplus::StringAlignmentCenter,
+    DrawTextInRect(graphics, Caption, SkinFont(FontSize), r, Core.Current.Text, Gdiplus::StringAlignmentCenter,
                    Gdiplus::StringAlignmentCenter);
 }
 
@@ -178,8 +177,7 @@ void CSkinOption::Paint(Gdiplus::Graphics& graphics) const {
     DrawSkinOutline(graphics, Box.X, Box.Y, Box.Width - 1, Box.Height - 1, Core.Current.Outline);
     if (Selected)
         FillSkinRect(graphics, Mark, kMarkColor);
-    const std::unique_ptr<Gdiplus::Font> font = CreateSkinFont(FontSize);
-    DrawTextInRect(graphics, Caption, font.get(), LabelArea, Core.Current.Text, Gdiplus::StringAlignmentNear,
+    DrawTextInRect(graphics, Caption, SkinFont(FontSize), LabelArea, Core.Current.Text, Gdiplus::StringAlignmentNear,
                    Gdiplus::StringAlignmentCenter);
 }
 

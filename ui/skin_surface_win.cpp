@@ -1,10 +1,12 @@
 #include "ui/skin_surface_win.h"
 
 #include <objidl.h>
+#include <wincodec.h>
 
 #include <cstring>
 #include <string>
 
+#include "system/com_win.h"
 #include "system/text_win.h"
 
 namespace {
@@ -30,6 +32,43 @@ void ReleaseSurface(SkinSurface& surface) {
     surface.LogoMemory.Reset();
 }
 
+// Decodes a PNG with the platform's PNG decoder, named directly, into a
+// 32-bit ARGB bitmap: the same decoder and the same pixels GDI+ gives for a
+// PNG of 8-bit RGBA, without GDI+'s search for a decoder, which matches the
+// bytes against the signatures of every registered image decoder and costs
+// several times the decoding itself. Null when the bytes are not such a PNG
+// (or COM is unusable); the caller then lets GDI+ decode them as it will.
+std::unique_ptr<Gdiplus::Image> DecodeRgbaPng(IStream* stream) {
+    ComInitialization com;
+    if (!com.Succeeded())
+        return nullptr;
+    UniqueComPtr<IWICBitmapDecoder> decoder;
+    UniqueComPtr<IWICBitmapFrameDecode> frame;
+    WICPixelFormatGUID format{};
+    UINT width = 0;
+    UINT height = 0;
+    if (FAILED(CoCreateInstance(CLSID_WICPngDecoder, nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
+                                decoder.Put())) ||
+        FAILED(decoder->Initialize(stream, WICDecodeMetadataCacheOnDemand)) ||
+        FAILED(decoder->GetFrame(0, reinterpret_cast<IWICBitmapFrameDecode**>(frame.Put()))) ||
+        FAILED(frame->GetPixelFormat(&format)) || format != GUID_WICPixelFormat32bppBGRA ||
+        FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 || width > 4096 || height > 4096)
+        return nullptr;
+    auto bitmap =
+        std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(width), static_cast<INT>(height), PixelFormat32bppARGB);
+    Gdiplus::Rect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+    Gdiplus::BitmapData bits{};
+    if (bitmap->GetLastStatus() != Gdiplus::Ok ||
+        bitmap->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &bits) != Gdiplus::Ok)
+        return nullptr;
+    const UINT stride = static_cast<UINT>(bits.Stride);
+    const HRESULT copied = frame->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits.Scan0));
+    bitmap->UnlockBits(&bits);
+    if (FAILED(copied))
+        return nullptr;
+    return bitmap;
+}
+
 // The logo's bytes are copied into a fixed block that outlives the stream:
 // GDI+ may read from the stream again while the image lives.
 bool LoadLogo(SkinSurface& surface, HMODULE module) {
@@ -46,7 +85,12 @@ bool LoadLogo(SkinSurface& surface, HMODULE module) {
     IStream* stream = nullptr;
     if (CreateStreamOnHGlobal(block.Get(), FALSE, &stream) != S_OK)
         return false;
-    std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromStream(stream));
+    std::unique_ptr<Gdiplus::Image> image = DecodeRgbaPng(stream);
+    if (!image) {
+        const LARGE_INTEGER start{};
+        stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        image.reset(Gdiplus::Image::FromStream(stream));
+    }
     stream->Release();
     if (!image || image->GetLastStatus() != Gdiplus::Ok)
         return false;
@@ -84,13 +128,13 @@ void ShowAndPaint(Gdiplus::Graphics& graphics, Control& control) {
 }
 
 void DrawPrompts(Gdiplus::Graphics& graphics, SkinPage& page, const LanguageTable& table) {
-    const std::unique_ptr<Gdiplus::Font> font = CreateSkinFont(14);
+    const Gdiplus::Font* font = SkinFont(14);
     const SkinLayout& layout = page.Layout;
     FillSkinRect(graphics, layout.LanguagePromptRect, page.BackgroundColor);
     FillSkinRect(graphics, layout.FolderPromptRect, page.BackgroundColor);
-    DrawTextInRect(graphics, SlotWide(table, LanguageSlot::SelectLanguagePrompt), font.get(), layout.LanguagePromptRect,
+    DrawTextInRect(graphics, SlotWide(table, LanguageSlot::SelectLanguagePrompt), font, layout.LanguagePromptRect,
                    kPromptText, Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentFar);
-    DrawTextInRect(graphics, SlotWide(table, LanguageSlot::SelectFolderPrompt), font.get(), layout.FolderPromptRect,
+    DrawTextInRect(graphics, SlotWide(table, LanguageSlot::SelectFolderPrompt), font, layout.FolderPromptRect,
                    kPromptText, Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentFar);
 }
 
@@ -101,18 +145,18 @@ void DrawNoticeAndLink(Gdiplus::Graphics& graphics, SkinPage& page, const Langua
     SkinLayout& layout = page.Layout;
     const SkinRect& notice = layout.NoticeRect;
     const std::wstring noticeText = SlotWide(table, LanguageSlot::LicenseNotice);
-    const std::unique_ptr<Gdiplus::Font> regular = CreateSkinFont(12);
+    const Gdiplus::Font* regular = SkinFont(12);
     const int32_t noticeWidth = MeasureText(graphics, noticeText, 12).Width;
     FillSkinRect(graphics, notice, page.BackgroundColor);
-    DrawTextInRect(graphics, noticeText, regular.get(), {notice.X, notice.Y, noticeWidth + 1, notice.Height},
-                   kPromptText, Gdiplus::StringAlignmentFar, Gdiplus::StringAlignmentFar);
+    DrawTextInRect(graphics, noticeText, regular, {notice.X, notice.Y, noticeWidth + 1, notice.Height}, kPromptText,
+                   Gdiplus::StringAlignmentFar, Gdiplus::StringAlignmentFar);
 
     const std::wstring linkText = SlotWide(table, LanguageSlot::LicenseTitle);
-    const std::unique_ptr<Gdiplus::Font> underlined = CreateSkinFont(12, Gdiplus::FontStyleUnderline);
+    const Gdiplus::Font* underlined = SkinFont(12, Gdiplus::FontStyleUnderline);
     const int32_t linkWidth = MeasureText(graphics, linkText, 12).Width;
     layout.LicenseLinkRect = {notice.X + noticeWidth + 1, notice.Y, linkWidth + 1, notice.Height};
-    DrawTextInRect(graphics, linkText, underlined.get(), layout.LicenseLinkRect, kLinkText,
-                   Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentFar);
+    DrawTextInRect(graphics, linkText, underlined, layout.LicenseLinkRect, kLinkText, Gdiplus::StringAlignmentNear,
+                   Gdiplus::StringAlignmentFar);
 }
 
 // "\r\n" starts a new line. Windows' GDI+ breaks at the pair, Wine's draws the
@@ -213,8 +257,7 @@ void ShowStatus(SkinPage& page, const wchar_t* text) {
     if (std::unique_ptr<Gdiplus::Graphics> graphics = OpenDrawingContext(page)) {
         FillSkinRect(*graphics, page.Layout.StatusArea, page.StatusAreaColor);
         if (text) {
-            const std::unique_ptr<Gdiplus::Font> font = CreateSkinFont(14);
-            DrawTextInRect(*graphics, LineBreaksAsNewlines(text), font.get(), page.Layout.StatusArea, kStatusText,
+            DrawTextInRect(*graphics, LineBreaksAsNewlines(text), SkinFont(14), page.Layout.StatusArea, kStatusText,
                            Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter);
         }
     }
@@ -302,4 +345,5 @@ void ReleaseSkinPage(SkinPage& page) {
     page.ChineseOption.reset();
     page.EnglishOption.reset();
     ReleaseSurface(page.Surface);
+    ReleaseSkinFonts();
 }

@@ -142,5 +142,6 @@ void RedrawLanguage(SkinPage& page,
                     const LanguageRedraw& redraw,
                     const LanguageTable& table);
 
-// WM_DESTROY: deletes the controls, the surface and the logo, in that order.
+// WM_DESTROY: deletes the controls, the surface and the logo, in that order,
+// then the cached fonts (ReleaseSkinFonts).
 void ReleaseSkinPage(SkinPage& page);

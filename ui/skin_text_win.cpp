@@ -1,5 +1,7 @@
 #include "ui/skin_text_win.h"
 
+#include <vector>
+
 using Gdiplus::REAL;
 
 namespace {
@@ -36,12 +38,45 @@ std::unique_ptr<Gdiplus::Font> CreateSkinFont(int32_t pixelSize, INT style) {
     return FontOf(Gdiplus::FontFamily::GenericSansSerif(), pixelSize, style);
 }
 
+namespace {
+
+// The window uses four fonts (12, 14 and 24 pixels regular, 12 underlined);
+// finding the family and making a font is far dearer than drawing with it.
+struct CachedFont {
+    int32_t PixelSize = 0;
+    INT Style = 0;
+    std::unique_ptr<Gdiplus::Font> Font;  // null: no usable family
+};
+
+// Allocated once and never destroyed by the runtime: the fonts must go
+// before the graphics library shuts down, which only ReleaseSkinFonts knows.
+std::vector<CachedFont>& FontCache() {
+    static auto* cache = new std::vector<CachedFont>();
+    return *cache;
+}
+
+}  // namespace
+
+const Gdiplus::Font* SkinFont(int32_t pixelSize, INT style) {
+    std::vector<CachedFont>& cache = FontCache();
+    for (const CachedFont& entry : cache) {
+        if (entry.PixelSize == pixelSize && entry.Style == style)
+            return entry.Font.get();
+    }
+    cache.push_back({pixelSize, style, CreateSkinFont(pixelSize, style)});
+    return cache.back().Font.get();
+}
+
+void ReleaseSkinFonts() {
+    FontCache().clear();
+}
+
 TextExtent MeasureText(Gdiplus::Graphics& graphics, std::wstring_view text, int32_t pixelSize) {
-    const std::unique_ptr<Gdiplus::Font> font = CreateSkinFont(pixelSize);
+    const Gdiplus::Font* font = SkinFont(pixelSize);
     if (!font || text.empty())
         return {};
     Gdiplus::RectF box;
-    graphics.MeasureString(text.data(), LengthOf(text), font.get(), Gdiplus::RectF(0, 0, 0, 0), nullptr, &box);
+    graphics.MeasureString(text.data(), LengthOf(text), font, Gdiplus::RectF(0, 0, 0, 0), nullptr, &box);
     return {static_cast<int32_t>(box.Width), static_cast<int32_t>(box.Height)};
 }
 
@@ -50,13 +85,13 @@ void DrawTextCentredV(Gdiplus::Graphics& graphics,
                       const SkinRect& rect,
                       int32_t pixelSize,
                       Argb color) {
-    const std::unique_ptr<Gdiplus::Font> font = CreateSkinFont(pixelSize);
+    const Gdiplus::Font* font = SkinFont(pixelSize);
     if (!font || text.empty())
         return;
     const TextExtent extent = MeasureText(graphics, text, pixelSize);
     const REAL y = static_cast<REAL>(rect.Y) + static_cast<REAL>(rect.Height - extent.Height) * 0.5f + 2.0f;
     Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
-    graphics.DrawString(text.data(), LengthOf(text), font.get(), Gdiplus::PointF(static_cast<REAL>(rect.X), y), &brush);
+    graphics.DrawString(text.data(), LengthOf(text), font, Gdiplus::PointF(static_cast<REAL>(rect.X), y), &brush);
 }
 
 void DrawTextInRect(Gdiplus::Graphics& graphics,

@@ -19,6 +19,13 @@
 // sans-serif family gives a usable font; callers then draw no text.
 std::unique_ptr<Gdiplus::Font> CreateSkinFont(int32_t pixelSize, INT style = Gdiplus::FontStyleRegular);
 
+// The font of `pixelSize` and `style` from a cache of the window's fonts,
+// made with CreateSkinFont on first use (null when that gives none). The
+// cache owns the fonts until ReleaseSkinFonts, which must run before the
+// graphics library shuts down (ReleaseSkinPage does). UI thread only.
+const Gdiplus::Font* SkinFont(int32_t pixelSize, INT style = Gdiplus::FontStyleRegular);
+void ReleaseSkinFonts();
+
 struct TextExtent {
     int32_t Width = 0;
     int32_t Height = 0;
