@@ -8,10 +8,8 @@
 #include "system/file_ops_win.h"
 #include "system/path_names.h"
 #include "system/process_control_win.h"
-#include "system/product_key_win.h"
+#include "system/record_undo_win.h"
 #include "system/service_control_win.h"
-#include "system/shell_entries_win.h"
-#include "system/shortcut_win.h"
 #include "system/text_win.h"
 
 namespace {
@@ -38,39 +36,19 @@ void UndoService(const InstallRun& run, const std::u16string& programPath) {
 }
 
 void UndoRecord(const InstallRun& run, const ActionRecord& record) {
+    if (UndoEntryRecord(record))
+        return;
     const std::u16string text = RecordText(record);
     switch (record.Type) {
         case FileRecord:
             SendReport(run.State, ReportKind::DeletingFile, text);
             DeleteFileW(WidePtr(text));
             break;
-        case RegistryKeyRecord:
-            DeleteKeyOfRecord(record.Data.data(), record.Data.size());
-            break;
         case DriverUninstallRecord:
             UndoDriverBatch(run, text);
             break;
         case ServiceRecord:
             UndoService(run, text);
-            break;
-        case ProgramsShortcutRecord:
-        case DesktopShortcutRecord:
-            DeleteShortcut(text);
-            break;
-        case SystemFileRecord:
-            DeleteFileW(WidePtr(text));
-            break;
-        case DesktopMenuRecord:
-            RemoveDesktopMenuEntry(text);
-            break;
-        case DirectoryRecord:
-            RemoveDirectoryW(WidePtr(text));
-            break;
-        case UninstallEntryRecord:
-            RemoveUninstallEntry(text);
-            break;
-        case RunEntryRecord:
-            RemoveRunEntry(text);
             break;
         default:  // ServiceStartedRecord and anything else: nothing to undo
             break;

@@ -11,9 +11,8 @@
 #include "system/path_names.h"
 #include "system/process_control_win.h"
 #include "system/product_key_win.h"
+#include "system/record_undo_win.h"
 #include "system/service_control_win.h"
-#include "system/shell_entries_win.h"
-#include "system/shortcut_win.h"
 #include "system/text_win.h"
 #include "system/uninstall_plausibility.h"
 #include "system/unique_handle_win.h"
@@ -75,14 +74,15 @@ void UndoFile(const std::u16string& path) {
     DeleteFileW(WidePtr(path));
 }
 
+// Files, driver batches and services are undone here; every other kind the
+// same way a rollback undoes it.
 void UndoRecord(const ActionRecord& record) {
+    if (UndoEntryRecord(record))
+        return;
     std::u16string text = RecordText(record);
     switch (record.Type) {
         case FileRecord:
             UndoFile(text);
-            break;
-        case RegistryKeyRecord:
-            DeleteKeyOfRecord(record.Data.data(), record.Data.size());
             break;
         case DriverUninstallRecord:
             RunProcess(CommandLine{text, {}}, kDriverBatchLimitMs);
@@ -90,26 +90,7 @@ void UndoRecord(const ActionRecord& record) {
         case ServiceRecord:
             StopAndDeleteService(BaseNameOfPath(text));
             break;
-        case DesktopShortcutRecord:
-        case ProgramsShortcutRecord:
-            DeleteShortcut(text);
-            break;
-        case DesktopMenuRecord:
-            RemoveDesktopMenuEntry(text);
-            break;
-        case SystemFileRecord:
-            DeleteFileW(WidePtr(text));
-            break;
-        case DirectoryRecord:
-            RemoveDirectoryW(WidePtr(text));
-            break;
-        case UninstallEntryRecord:
-            RemoveUninstallEntry(text);
-            break;
-        case RunEntryRecord:
-            RemoveRunEntry(text);
-            break;
-        default:
+        default:  // ServiceStartedRecord and unknown kinds: nothing to undo
             break;
     }
 }

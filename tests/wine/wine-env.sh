@@ -9,22 +9,25 @@ export WINELOADER=${WINELOADER:-/usr/bin/wine}
 # Starts a private Xvfb on a free display and exports DISPLAY.
 # Sets XVFB_PID; callers kill it at exit.
 start_private_xvfb() {
-    local n
-    for n in $(seq 91 160); do
-        [ -e "/tmp/.X${n}-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        local i
-        for i in $(seq 1 50); do
-            if [ -e "/tmp/.X11-unix/X$n" ]; then
-                export DISPLAY=":$n"
-                return 0
-            fi
-            kill -0 "$XVFB_PID" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$XVFB_PID" 2>/dev/null || true
+    # Xvfb picks a free display itself and writes its number to -displayfd:
+    # two suites starting at once must never share (and then kill) one server.
+    local numberFile
+    numberFile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local i n
+    for i in $(seq 1 100); do
+        n=$(head -n 1 "$numberFile" 2>/dev/null || true)
+        if [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ]; then
+            rm -f "$numberFile"
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
+    rm -f "$numberFile"
+    kill "$XVFB_PID" 2>/dev/null || true
     echo "no free X display for Xvfb" >&2
     return 1
 }

@@ -1,0 +1,37 @@
+#include "system/record_undo_win.h"
+
+#include <windows.h>
+
+#include "system/product_key_win.h"
+#include "system/shell_entries_win.h"
+#include "system/shortcut_win.h"
+#include "system/text_win.h"
+
+bool UndoEntryRecord(const ActionRecord& record) {
+    switch (record.Type) {
+        case RegistryKeyRecord:
+            DeleteKeyOfRecord(record.Data.data(), record.Data.size());
+            return true;
+        case DesktopShortcutRecord:
+        case ProgramsShortcutRecord:
+            DeleteShortcut(RecordText(record));
+            return true;
+        case DesktopMenuRecord:
+            RemoveDesktopMenuEntry(RecordText(record));
+            return true;
+        case SystemFileRecord:
+            DeleteFileW(WidePtr(RecordText(record)));
+            return true;
+        case DirectoryRecord:
+            RemoveDirectoryW(WidePtr(RecordText(record)));
+            return true;
+        case UninstallEntryRecord:
+            RemoveUninstallEntry(RecordText(record));
+            return true;
+        case RunEntryRecord:
+            RemoveRunEntry(RecordText(record));
+            return true;
+        default:
+            return false;
+    }
+}
