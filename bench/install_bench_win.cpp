@@ -1,14 +1,22 @@
 // Times unattended installations of a package under Wine, from starting the
 // worker to its WorkerFinished report, against the floor: a plain copy of the
-// same files (CopyFileW, folders created as needed) in the same prefix.
+// same files (CopyFileW, each folder created once) in the same prefix.
 //
 //   install_bench.exe PACKAGE [RUNS]
 //
-// Three variants of the same package per run, each on a machine wiped of the
+// Five variants of the same package per run, each on a machine wiped of the
 // previous one (outside the timing): the whole installation; without the
-// driver batch sets; without the driver batch sets and the services. The
-// differences give the time of the batches and of the service creation,
-// start and wait, which the ratio to the floor leaves out.
+// driver batch sets; without the driver batch sets and the services; also
+// without the shortcuts; also without the program launch. The differences
+// give the time of the batches and of the service creation, start and wait,
+// which the ratio to the floor leaves out, and of the shortcuts and the
+// launch, which it keeps: under Wine, saving a shell link starts the menu
+// builder process and launching the panel starts a process, so both are
+// shown apart, with a second ratio of what remains to the floor.
+//
+// The floor copies the files the last variant installed. What to copy where
+// is worked out before the clock starts; that variant launched nothing, so
+// the copy has as quiet a machine as the installations had.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -19,9 +27,10 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "engine/install_sequence_win.h"
@@ -74,14 +83,22 @@ std::vector<uint8_t> ReadPackage(const wchar_t* path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+std::u16string InstallFolderOf(const InstallerState& state) {
+    return std::u16string(kBase) + u"\\" + state.Company + u"\\" + state.Product;
+}
+
+void StopLaunchedPrograms(const InstallerState& state) {
+    for (const PackageFile* file : state.LaunchList)
+        TerminateProcessesByPath(InstallFolderOf(state) + u"\\" + file->Name, TerminateWaits{2000, 2000});
+}
+
 // Everything an installation of the package leaves, so the next one starts
 // on a clean machine and finds no earlier installation to remove.
 void Wipe(const InstallerState& state) {
-    const std::u16string install = std::u16string(kBase) + u"\\" + state.Company + u"\\" + state.Product;
+    const std::u16string install = InstallFolderOf(state);
     for (const ServiceEntry& entry : state.ServiceList)
         StopAndDeleteService(BaseNameOfPath(entry.File->Name));
-    for (const PackageFile* file : state.LaunchList)
-        TerminateProcessesByPath(install + u"\\" + file->Name, TerminateWaits{2000, 2000});
+    StopLaunchedPrograms(state);
     for (const PackageFile* file : state.RunEntryList)
         RemoveRunEntry(RunEntryCommandLine(install + u"\\" + file->Name));
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, WidePtr(kProductKeyPath));
@@ -118,22 +135,46 @@ double TimeInstallation(const std::shared_ptr<InstallerState>& state, HWND windo
     return elapsed;
 }
 
-// Copies every file below `from` to the same place below `to`.
-double TimePlainCopy(const std::u16string& from, const std::u16string& to) {
+// A plain copy of every file below `from` to the same place below `to`:
+// the folders to create, parents first, and the source and target of each
+// file. Neither the log the installation saved nor what the driver batches
+// write (DevConsole.*) is one of the package's files.
+struct CopyPlan {
+    std::vector<std::wstring> Folders;
+    std::vector<std::pair<std::wstring, std::wstring>> Files;
+};
+
+CopyPlan PlanPlainCopy(const std::u16string& from, const std::u16string& to) {
     namespace fs = std::filesystem;
     std::error_code ignored;
-    fs::remove_all(fs::path(ToWide(to)), ignored);
-    std::vector<fs::path> files;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(fs::path(ToWide(from)), ignored))
-        if (entry.is_regular_file() && entry.path().filename() != L"uninstall.log" &&
-            entry.path().filename().wstring().rfind(L"DevConsole.", 0) != 0)
-            files.push_back(entry.path());
-    const double start = Now();
-    for (const fs::path& file : files) {
-        const fs::path target = fs::path(ToWide(to)) / fs::relative(file, fs::path(ToWide(from)));
-        fs::create_directories(target.parent_path(), ignored);
-        CopyFileW(file.c_str(), target.c_str(), FALSE);
+    const fs::path source(ToWide(from));
+    const fs::path root(ToWide(to));
+    fs::remove_all(root, ignored);
+    // Sorted, a folder comes before everything inside it.
+    std::set<std::wstring> folders;
+    CopyPlan plan;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(source, ignored)) {
+        if (!entry.is_regular_file() || entry.path().filename() == L"uninstall.log" ||
+            entry.path().filename().wstring().rfind(L"DevConsole.", 0) == 0)
+            continue;
+        const fs::path relative = fs::relative(entry.path(), source, ignored);
+        if (relative.empty())
+            continue;
+        const fs::path target = root / relative;
+        for (fs::path folder = target.parent_path(); folder != root.parent_path(); folder = folder.parent_path())
+            folders.insert(folder.wstring());
+        plan.Files.emplace_back(entry.path().wstring(), target.wstring());
     }
+    plan.Folders.assign(folders.begin(), folders.end());
+    return plan;
+}
+
+double TimePlainCopy(const CopyPlan& plan) {
+    const double start = Now();
+    for (const std::wstring& folder : plan.Folders)
+        CreateDirectoryW(folder.c_str(), nullptr);
+    for (const auto& [source, target] : plan.Files)
+        CopyFileW(source.c_str(), target.c_str(), FALSE);
     return Now() - start;
 }
 
@@ -150,15 +191,39 @@ void Print(const char* name, double minimum, double median) {
     std::printf("  %-32s %8.1f / %8.1f\n", name, minimum, median);
 }
 
-std::shared_ptr<InstallerState> LoadVariant(const std::vector<uint8_t>& package, bool drivers, bool services) {
+void PrintRatio(const char* name, double minimum, double median) {
+    std::printf("  %-32s %8.2f / %8.2f\n", name, minimum, median);
+}
+
+// One way of installing the package: which of its parts stay in.
+struct Variant {
+    bool Drivers;
+    bool Services;
+    bool Shortcuts;
+    bool Launch;
+    std::vector<double> Times;
+};
+
+std::shared_ptr<InstallerState> LoadVariant(const std::vector<uint8_t>& package, const Variant& variant) {
     auto state = std::make_shared<InstallerState>();
     if (!LoadPackage(*state, package.data(), package.size()))
         return nullptr;
-    if (!drivers)
+    if (!variant.Drivers)
         state->DriverBatchSetList.clear();
-    if (!services)
+    if (!variant.Services)
         state->ServiceList.clear();
+    if (!variant.Shortcuts) {
+        state->ProgramsShortcutList.clear();
+        state->DesktopShortcutList.clear();
+    }
+    if (!variant.Launch)
+        state->LaunchList.clear();
     return state;
+}
+
+size_t ShortcutCount(const InstallerState& state) {
+    return static_cast<size_t>(std::distance(state.ProgramsShortcutList.begin(), state.ProgramsShortcutList.end()) +
+                               std::distance(state.DesktopShortcutList.begin(), state.DesktopShortcutList.end()));
 }
 
 }  // namespace
@@ -172,32 +237,50 @@ int wmain(int argc, wchar_t** argv) {
     const std::vector<uint8_t> package = ReadPackage(argv[1]);
     HWND window = CreateReportWindow();
     CreateDirectoryW(WidePtr(kBase), nullptr);
-    std::vector<double> full, noDrivers, core, floor;
+    Variant full{true, true, true, true, {}};
+    Variant noDrivers{false, true, true, true, {}};
+    Variant core{false, false, true, true, {}};
+    Variant noShortcuts{false, false, false, true, {}};
+    Variant bare{false, false, false, false, {}};
+    std::vector<double> floor;
+    size_t shortcuts = 0, launches = 0;
     for (int run = 0; run < runs; ++run) {
-        for (auto [times, drivers, services] :
-             {std::make_tuple(&full, true, true), std::make_tuple(&noDrivers, false, true),
-              std::make_tuple(&core, false, false)}) {
-            std::shared_ptr<InstallerState> state = LoadVariant(package, drivers, services);
+        for (Variant* variant : {&full, &noDrivers, &core, &noShortcuts, &bare}) {
+            std::shared_ptr<InstallerState> state = LoadVariant(package, *variant);
             if (!state || !window) {
                 std::fprintf(stderr, "install_bench: the package or the report window is missing\n");
                 return 1;
             }
+            if (variant == &full) {
+                shortcuts = ShortcutCount(*state);
+                launches = static_cast<size_t>(std::distance(state->LaunchList.begin(), state->LaunchList.end()));
+            }
             Wipe(*state);
-            times->push_back(TimeInstallation(state, window));
-            if (times == &core)
-                floor.push_back(TimePlainCopy(std::u16string(kBase) + u"\\" + state->Company, kFloor));
+            variant->Times.push_back(TimeInstallation(state, window));
+            // The last variant launched nothing, so the copy has the machine to itself.
+            if (variant == &bare)
+                floor.push_back(TimePlainCopy(PlanPlainCopy(std::u16string(kBase) + u"\\" + state->Company, kFloor)));
             Wipe(*state);
             ReleaseInstallerState(state);
         }
     }
     // Minimums are the steadier figures on a busy machine; medians show the spread.
+    auto printDifference = [](const char* name, const Variant& with, const Variant& without) {
+        Print(name, Min(with.Times) - Min(without.Times), Median(with.Times) - Median(without.Times));
+    };
+    char shortcutsName[64], launchName[64];
+    std::snprintf(shortcutsName, sizeof shortcutsName, "  of which shell links (%u)", static_cast<unsigned>(shortcuts));
+    std::snprintf(launchName, sizeof launchName, "  of which program launch (%u)", static_cast<unsigned>(launches));
     std::printf("install bench, %d runs, ms (minimum / median)\n", runs);
-    Print("whole installation", Min(full), Median(full));
-    Print("driver batches", Min(full) - Min(noDrivers), Median(full) - Median(noDrivers));
-    Print("service create/start/waits", Min(noDrivers) - Min(core), Median(noDrivers) - Median(core));
-    Print("installation without those", Min(core), Median(core));
+    Print("whole installation", Min(full.Times), Median(full.Times));
+    printDifference("driver batches", full, noDrivers);
+    printDifference("service create/start/waits", noDrivers, core);
+    Print("installation without those", Min(core.Times), Median(core.Times));
+    printDifference(shortcutsName, core, noShortcuts);
+    printDifference(launchName, noShortcuts, bare);
+    Print("rest (without links and launch)", Min(bare.Times), Median(bare.Times));
     Print("floor: plain copy of files", Min(floor), Median(floor));
-    std::printf("  %-32s %8.2f / %8.2f\n", "ratio (without those / floor)", Min(core) / Min(floor),
-                Median(core) / Median(floor));
+    PrintRatio("ratio (without those / floor)", Min(core.Times) / Min(floor), Median(core.Times) / Median(floor));
+    PrintRatio("ratio (rest / floor)", Min(bare.Times) / Min(floor), Median(bare.Times) / Median(floor));
     return 0;
 }

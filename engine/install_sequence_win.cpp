@@ -2,6 +2,7 @@
 
 #include "engine/install_run_win.h"
 #include "engine/install_worker_win.h"
+#include "system/com_win.h"
 #include "system/path_names.h"
 #include "system/previous_version_win.h"
 
@@ -24,6 +25,19 @@ bool HasPackage(const InstallerState& state) {
     return state.Tree && !state.Company.empty() && !state.Product.empty();
 }
 
+// Steps 12 to 15. Each shortcut initialises COM itself; holding the
+// worker's apartment open across the shortcut steps turns those into
+// reference counts, instead of setting the apartment up and tearing it down
+// again for every link. Without it (the initialisation failed) every
+// shortcut simply does the whole work itself.
+void RunShellSteps(InstallRun& run) {
+    ComInitialization apartment;
+    CreateProgramsShortcuts(run);
+    AddDesktopMenuEntries(run);
+    WriteSystemFolderFiles(run);
+    CreateDesktopShortcuts(run);
+}
+
 void RunSteps(InstallRun& run) {
     StartLog(run);
     CreateInstallFolders(run);
@@ -33,10 +47,7 @@ void RunSteps(InstallRun& run) {
     RecordProductKey(run);
     RunDriverBatches(run);
     CreatePackageServices(run);
-    CreateProgramsShortcuts(run);
-    AddDesktopMenuEntries(run);
-    WriteSystemFolderFiles(run);
-    CreateDesktopShortcuts(run);
+    RunShellSteps(run);
     AddUninstallEntryOf(run);
     AddRunEntries(run);
 }

@@ -1,16 +1,19 @@
 // Installations beyond the single demo run: a state without a package,
 // installing again over an installation (in the same and in another base
 // folder), the driver batch order and HID repetitions, desktop menu entries
-// and system-folder files, and paths too long to form.
+// and system-folder files, paths too long to form, and COM on the worker's
+// thread.
 #include <windows.h>
 
 #include <shlobj.h>
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/install_script.h"
+#include "engine/install_sequence_win.h"
 #include "engine/uninstall_log.h"
 #include "system/product_constants.h"
 #include "system/text.h"
@@ -131,6 +134,37 @@ TEST_F(SequenceInstallTest, StateWithoutPackageNamesOnlyReportsWorkerFinished) {
         EXPECT_EQ(harness_.Codes(), std::vector<ProgressCode>{ProgressCode::WorkerFinished});
         EXPECT_EQ(SnapshotDifference(before, TakeSnapshot(kFirstBase)), "");
     }
+}
+
+// The worker keeps COM open across its shortcut steps: the links are still
+// made, and the thread is left as the worker found it, so the thread's own
+// CoInitialize afterwards is the first again.
+TEST_F(SequenceInstallTest, WorkerMakesItsLinksAndLeavesComOnItsThreadAsItFoundIt) {
+    ASSERT_TRUE(harness_.Load(DemoPackage()));
+    InstallerState& state = harness_.State();
+    state.DriverBatchSetList.clear();
+    state.ServiceList.clear();
+    state.Options = UnattendedOptions(kFirstBase);
+    state.Options.OwnerWindow = nullptr;
+    state.Running = true;
+    HRESULT afterwards = E_FAIL;
+
+    std::thread worker([&] {
+        InstallWorker(state);
+        afterwards = CoInitialize(nullptr);
+        if (SUCCEEDED(afterwards))
+            CoUninitialize();
+    });
+    worker.join();
+
+    EXPECT_EQ(afterwards, S_OK);
+    int links = 0;
+    for (const auto& [type, text] : RecordsOf(DemoInstall(kFirstBase) + u"\\uninstall.log"))
+        if (type == ProgramsShortcutRecord || type == DesktopShortcutRecord) {
+            ++links;
+            EXPECT_TRUE(test_files::FileExists(ToWide(Utf8ToUtf16(text) + u".lnk"))) << text;
+        }
+    EXPECT_EQ(links, 3);
 }
 
 TEST_F(SequenceInstallTest, InstallingAgainInTheSameFolderLeavesOneInstallation) {
