@@ -89,6 +89,18 @@ struct GdiObjectTraits {
     static void Close(Type h) { DeleteObject(h); }
 };
 
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { DeleteDC(h); }
+};
+
+struct GlobalMemoryTraits {
+    using Type = HGLOBAL;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { GlobalFree(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueProcess = UniqueHandle<KernelHandleTraits>;
 using UniqueThread = UniqueHandle<KernelHandleTraits>;
@@ -98,3 +110,5 @@ using UniqueKey = UniqueHandle<RegKeyTraits>;
 using UniqueService = UniqueHandle<ServiceHandleTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;          // from CreateCompatibleDC
+using UniqueGlobalMemory = UniqueHandle<GlobalMemoryTraits>;  // from GlobalAlloc

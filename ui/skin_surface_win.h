@@ -29,20 +29,6 @@
 // Resource of the logo: type "PNG", identifier 129.
 inline constexpr WORD kLogoResourceId = 129;
 
-struct MemoryDcTraits {
-    using Type = HDC;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { DeleteDC(h); }
-};
-using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
-
-struct GlobalMemoryTraits {
-    using Type = HGLOBAL;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { GlobalFree(h); }
-};
-using UniqueGlobalMemory = UniqueHandle<GlobalMemoryTraits>;
-
 // The off-screen surface. Width and Height are read once; the window is never
 // resized. Members are released in reverse order: the bitmap is selected out
 // of the memory DC before either goes.
