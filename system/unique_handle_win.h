@@ -9,7 +9,7 @@
 
 template <typename Traits>
 class UniqueHandle {
-public:
+  public:
     using Type = typename Traits::Type;
 
     UniqueHandle() = default;
@@ -41,7 +41,7 @@ public:
         }
     }
 
-private:
+  private:
     Type value_ = Traits::Invalid();
 };
 
