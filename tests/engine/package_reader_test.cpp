@@ -7,6 +7,7 @@
 #include "engine/installer_state.h"
 #include "engine/package.h"
 #include "system/text.h"
+#include "tests/support/package_paths.h"
 #include "tests/support/shipped_package.h"
 #include "tools/package_writer.h"
 
@@ -67,18 +68,6 @@ void PatchU32(Bytes& bytes, size_t at, uint32_t value) {
 
 uint32_t ReadU32(const Bytes& bytes, size_t at) {
     return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
-}
-
-// "folder\name" for files in a folder, the bare name for files of the root.
-std::u16string PathOf(const PackageFile& file) {
-    return file.Folder ? file.Folder->Name + u"\\" + file.Name : file.Name;
-}
-
-std::vector<std::u16string> AllFilePaths(const PackageTree& tree) {
-    std::vector<std::u16string> paths;
-    for (const PackageFile& file : tree.AllFiles)
-        paths.push_back(PathOf(file));
-    return paths;
 }
 
 std::vector<std::u16string> FolderNames(const std::forward_list<PackageFolder>& folders) {
@@ -259,7 +248,7 @@ TEST_F(PackageReaderTest, OrdersAllFilesAsReverseOfReadingOrder) {
         u"driver\\USB\\i386\\ZorvUsbCo32.dll",
     };
     const std::vector<std::u16string> expected(readingOrder.rbegin(), readingOrder.rend());
-    EXPECT_EQ(AllFilePaths(*tree_), expected);
+    EXPECT_EQ(RelativePathsInWriteOrder(*tree_), expected);
 }
 
 TEST_F(PackageReaderTest, ListsSubfoldersInReverseRecordOrder) {
@@ -277,24 +266,24 @@ TEST_F(PackageReaderTest, LinksEveryFileToItsFolderTreeAndBytes) {
     LoadShipped();
     for (const PackageFile& file : tree_->AllFiles) {
         EXPECT_EQ(file.Tree, tree_);
-        EXPECT_EQ(file.Data, StandInContent(file.Name)) << Utf16ToUtf8(PathOf(file));
+        EXPECT_EQ(file.Data, StandInContent(file.Name)) << Utf16ToUtf8(RelativePathOf(file));
         EXPECT_EQ(file.Size, file.Data.size());
         if (file.Folder) {
             const auto& files = file.Folder->Files;
-            EXPECT_NE(std::find(files.begin(), files.end(), &file), files.end()) << Utf16ToUtf8(PathOf(file));
+            EXPECT_NE(std::find(files.begin(), files.end(), &file), files.end()) << Utf16ToUtf8(RelativePathOf(file));
         }
     }
 }
 
 TEST_F(PackageReaderTest, ReadsReverseLayoutAsSameTree) {
     LoadShipped(StoreLayout::DepthFirst);
-    const std::vector<std::u16string> depthFirst = AllFilePaths(*tree_);
+    const std::vector<std::u16string> depthFirst = RelativePathsInWriteOrder(*tree_);
     const uint32_t driverOffset = tree_->Folders.front().ContentOffset;
     LoadShipped(StoreLayout::ReverseDepthFirst);
-    EXPECT_EQ(AllFilePaths(*tree_), depthFirst);
+    EXPECT_EQ(RelativePathsInWriteOrder(*tree_), depthFirst);
     EXPECT_NE(tree_->Folders.front().ContentOffset, driverOffset);
     for (const PackageFile& file : tree_->AllFiles)
-        EXPECT_EQ(file.Data, StandInContent(file.Name)) << Utf16ToUtf8(PathOf(file));
+        EXPECT_EQ(file.Data, StandInContent(file.Name)) << Utf16ToUtf8(RelativePathOf(file));
 }
 
 TEST_F(PackageReaderTest, KeepsEmptyFileWithoutData) {
@@ -437,10 +426,23 @@ struct NameCase {
 
 TEST_F(PackageReaderTest, RejectsFileNamesThatLeaveTheirFolder) {
     const NameCase cases[] = {
-        {u"License.txt", true}, {u".hidden", true}, {u"a..b", true}, {u"", false},   {u".", false},   {u"..", false},
-        {u"a\\b", false},       {u"\\a", false},    {u"a/b", false}, {u"c:", false}, {u"a:b", false},
+        {u"License.txt", true},
+        {u".hidden", true},
+        {u"a..b", true},
+        {u"", false},
+        {u".", false},
+        {u"..", false},
+        {u"a\\b", false},
+        {u"\\a", false},
+        {u"a/b", false},
+        {u"c:", false},
+        {u"a:b", false},
         // Windows drops trailing full stops and blanks: ".. " would be the parent.
-        {u".. ", false},        {u"...", false},    {u"a.", false},  {u"a ", false}, {u"a b", true},
+        {u".. ", false},
+        {u"...", false},
+        {u"a.", false},
+        {u"a ", false},
+        {u"a b", true},
     };
     for (const NameCase& c : cases) {
         EXPECT_EQ(Build(RawStore(1, 0).File(c.name, {1}).Finish()) != nullptr, c.valid)
@@ -532,7 +534,7 @@ TEST_F(PackageReaderTest, ReplacesEarlierPackageOnSecondLoad) {
         EncodeScriptBody({MakeTextCommand(kScriptCompany, u"Other"), MakePathCommand(kScriptMainApp, u"only.exe")}));
     ASSERT_TRUE(Load(MakePackage(script, RawStore(1, 0, u"Second").File(u"only.exe", {7}).Finish()))) << reason_;
     EXPECT_EQ(state_.Tree->RootName, u"Second");
-    EXPECT_EQ(AllFilePaths(*state_.Tree), std::vector<std::u16string>{u"only.exe"});
+    EXPECT_EQ(RelativePathsInWriteOrder(*state_.Tree), std::vector<std::u16string>{u"only.exe"});
     EXPECT_EQ(state_.Company, u"Other");
     EXPECT_EQ(state_.Product, kShippedProduct);  // not named again: left as it was
     ASSERT_NE(state_.MainAppFile, nullptr);

@@ -69,9 +69,7 @@ class FullInstallTest : public ::testing::Test {
 
     static const PackageTree& Tree() { return *harness_->State().Tree; }
 
-    static std::u16string PathOf(const PackageFile& file) {
-        return InstallPath(file.Folder ? file.Folder->Name + u"\\" + file.Name : file.Name);
-    }
+    static std::u16string PathOf(const PackageFile& file) { return InstallPath(RelativePathOf(file)); }
 
     static SequenceHarness* harness_;
     static bool ran_;

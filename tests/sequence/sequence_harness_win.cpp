@@ -141,14 +141,3 @@ InstallOptions UnattendedOptions(const std::u16string& baseFolder) {
     options.LangId = 1033;
     return options;
 }
-
-std::u16string RelativePathOf(const PackageFile& file) {
-    return file.Folder ? file.Folder->Name + u"\\" + file.Name : file.Name;
-}
-
-std::vector<std::u16string> RelativePathsInWriteOrder(const PackageTree& tree) {
-    std::vector<std::u16string> paths;
-    for (const PackageFile& file : tree.AllFiles)
-        paths.push_back(RelativePathOf(file));
-    return paths;
-}

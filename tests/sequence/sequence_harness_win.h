@@ -14,6 +14,7 @@
 
 #include "engine/installer_state.h"
 #include "engine/progress.h"
+#include "tests/support/package_paths.h"
 #include "tools/package_writer.h"
 
 struct ReceivedReport {
@@ -74,13 +75,6 @@ std::vector<uint8_t> DemoPackage();
 // A package from script commands and a store layout (see shipped_package.h
 // for the command builders).
 std::vector<uint8_t> BuildPackage(const std::vector<ScriptCommand>& commands, const StoreFolder& root);
-
-// The file's path below the install folder ("driver\\HID\\x.inf").
-std::u16string RelativePathOf(const PackageFile& file);
-
-// Paths below the install folder of every package file, in the order the
-// sequence writes them.
-std::vector<std::u16string> RelativePathsInWriteOrder(const PackageTree& tree);
 
 // Options of an unattended run into `baseFolder` (English, panel hidden).
 InstallOptions UnattendedOptions(const std::u16string& baseFolder);
