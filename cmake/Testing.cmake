@@ -8,6 +8,13 @@
 enable_testing()
 include(GoogleTest)
 
+# WINE_TESTS OFF: the Windows test programs are built but not run (a 32-bit
+# tree on a machine that cannot run 32-bit programs; a 64-bit tree of the same
+# sources runs them instead). WINE_X86_PREFIX OFF: no 32-bit Windows prefix
+# can be made, so the suites that need one are not registered.
+option(WINE_TESTS "Run the Windows test programs under Wine" ON)
+option(WINE_X86_PREFIX "A 32-bit (x86) Wine prefix can be made for the x86 suites" ON)
+
 set(WINE_RUN "${PROJECT_SOURCE_DIR}/tests/wine/wine-run")
 set(WINE_TEMPLATE "${CMAKE_BINARY_DIR}/wine/template")
 set(WINE_SCRATCH "${CMAKE_BINARY_DIR}/wine/runs")
@@ -19,7 +26,9 @@ function(add_unit_test name)
     cmake_parse_arguments(T "DISPLAY;WIN32_ARCH" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
-    if(WIN32)
+    if(WIN32 AND (NOT WINE_TESTS OR (T_WIN32_ARCH AND NOT WINE_X86_PREFIX)))
+        return()  # built, not run
+    elseif(WIN32)
         set(flags)
         if(T_DISPLAY)
             list(APPEND flags --display)
@@ -39,9 +48,11 @@ function(add_unit_test name)
     endif()
 endfunction()
 
-if(WIN32 AND BUILD_TESTS)
+if(WIN32 AND BUILD_TESTS AND WINE_TESTS)
     add_test(NAME wine_template COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/make-template ${WINE_TEMPLATE})
     set_tests_properties(wine_template PROPERTIES FIXTURES_SETUP wine_template TIMEOUT 600)
+endif()
+if(WIN32 AND BUILD_TESTS AND WINE_TESTS AND WINE_X86_PREFIX)
     add_test(NAME wine_template_win32 COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/make-template --win32 ${WINE_TEMPLATE}-win32)
     set_tests_properties(wine_template_win32 PROPERTIES FIXTURES_SETUP wine_template_win32 TIMEOUT 600)
 endif()

@@ -6,9 +6,12 @@ JOBS=$(nproc)
 configure_and_build() {  # NAME [cmake args...]
     local name=$1; shift
     local dir="$BUILD/$name"
-    if [ ! -f "$dir/build.ninja" ]; then
+    # Configured again when the arguments changed (a machine that can or
+    # cannot run 32-bit programs gives other options).
+    if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir/.configure-args" 2>/dev/null)" != "$*" ]; then
         cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >"$BUILD/$name-configure.log" 2>&1 || {
             cat "$BUILD/$name-configure.log" >&2; return 1; }
+        echo "$*" >"$dir/.configure-args"
     fi
     echo "== build $name"
     ninja -C "$dir" -j "$JOBS" | grep -v '^\[' || true
@@ -19,10 +22,23 @@ build_native() {
     configure_and_build native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 }
 
+. "$ROOT/tests/wine/wine-env.sh"
+
+# The shipped 32-bit tree. On a machine whose kernel runs no 32-bit programs,
+# Wine cannot run it: its Windows tests are then built but run in the win64
+# tree instead (the same sources for 64-bit Windows, under 64-bit Wine).
 build_win32() {
+    local wine_tests=ON
+    native_32bit_wine || wine_tests=OFF
     configure_and_build win32 -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-        -DHOST_PKGTOOL="$BUILD/native/bin/pkgtool"
+        -DHOST_PKGTOOL="$BUILD/native/bin/pkgtool" -DWINE_TESTS=$wine_tests
+}
+
+build_win64() {
+    configure_and_build win64 -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" \
+        -DHOST_PKGTOOL="$BUILD/native/bin/pkgtool" -DWINE_X86_PREFIX=OFF
 }
 
 build_asan() {

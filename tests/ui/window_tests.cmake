@@ -10,7 +10,7 @@ if(WIN32)
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/window_dialogs_test.cpp ${PROJECT_SOURCE_DIR}/resources/dialogs.rc
         LIBS ui_window_win)
 
-    if(BUILD_INSTALLER)
+    if(BUILD_INSTALLER AND WINE_TESTS)
         # Looks at the window from a second process of the same Wine session.
         add_executable(window_probe ${CMAKE_CURRENT_LIST_DIR}/window_probe_win.cpp)
         target_link_libraries(window_probe PRIVATE ui_skin_win)

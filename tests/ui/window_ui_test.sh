@@ -37,7 +37,7 @@ XVFB_PID=
 cleanup() {
     stop_wine_session
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    rm -rf "$scratch"
+    [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
 }
 rm -rf "$scratch"
 mkdir -p "$(dirname "$scratch")" "$artifacts"
@@ -57,7 +57,11 @@ inst_dir="$WINEPREFIX/drive_c/inst"
 mkdir -p "$inst_dir"
 cp "$installer" "$inst_dir/TrovalisInstallV7.exe"
 cp "$probe_exe" "$inst_dir/window_probe.exe"
-product_dir="$WINEPREFIX/drive_c/Program Files (x86)/Zorvanelle/ZorvanelleV7"
+# The Program Files folder a 32-bit program gets on 64-bit Windows, or a
+# 64-bit build's own.
+program_files="Program Files (x86)"
+if objdump -p "$installer" 2>/dev/null | grep -q 'pei-x86-64'; then program_files="Program Files"; fi
+product_dir="$WINEPREFIX/drive_c/$program_files/Zorvanelle/ZorvanelleV7"
 chosen_dir="$WINEPREFIX/drive_c/users/$(id -un)/Documents/Zorvanelle/ZorvanelleV7"
 shots="$WINEPREFIX/shots"
 mkdir -p "$shots"
@@ -319,11 +323,12 @@ for i in $(seq 1 600); do
     sleep 0.05
 done
 check "the status band shows \"Installation Cancelled!\"" test -n "$seen_cancelled"
-check "a cancelled installation ends the program with its failure code" test "$(installer_exit 10)" = 1
+cancel_rc=$(installer_exit 10); echo "     exit code $cancel_rc"
+check "a cancelled installation ends the program with its failure code" test "$cancel_rc" = 1
 check "the rollback removed the written files" test ! -e "$product_dir/uninstall.log" -a ! -e "$product_dir/ZorvanellePanelV7.exe"
 
 echo "== unattended"
-printf '<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="C:\\Program Files (x86)" />\n' \
+printf '<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="C:\\%s" />\n' "$program_files" \
     >"$inst_dir/script.ini"
 start_installer
 shown=0

@@ -206,11 +206,12 @@ TEST_F(ProductKeyTest, WriteOverExistingKeyReplacesValues) {
     ExpectText(L"MainServicePath", std::u16string(kInstallFolder) + u"\\service\\Server.exe");
 }
 
-// The 32-bit installer's key lies in the 32-bit view (Wow6432Node) only.
+// The 32-bit installer's key lies in the 32-bit view (Wow6432Node) only; a
+// 64-bit build's in the 64-bit view.
 TEST_F(ProductKeyTest, WriteUsesProcessDefaultRegistryView) {
     ASSERT_TRUE(WriteProductKey(state_));
 
-    EXPECT_TRUE(KeyExists(kProductKeyPath, KEY_WOW64_32KEY));
+    EXPECT_TRUE(KeyExists(kProductKeyPath, sizeof(void*) == 4 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY));
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     if (wow64) {

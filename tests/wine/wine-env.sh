@@ -3,8 +3,33 @@
 # the Linux desktop when a program creates shortcuts.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-# Wine looks for its 32-bit loader via these on Debian.
-export WINELOADER=${WINELOADER:-/usr/bin/wine}
+
+# True when this machine runs 32-bit Linux programs natively, so Wine can run
+# 32-bit Windows programs (some kernels are booted without 32-bit support; an
+# emulator registered for them would make every start take a minute).
+native_32bit_wine() {
+    [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && [ -x /usr/lib/wine/wine ] &&
+        /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Without 32-bit support only 64-bit Windows programs can run: every "wine"
+# (and the tools that start through Debian's wine-stable script) goes to the
+# 64-bit loader directly instead of failing in the 32-bit one.
+if native_32bit_wine; then
+    export WINELOADER=${WINELOADER:-/usr/bin/wine}
+else
+    export WINELOADER=/usr/lib/wine/wine64
+    wine_bin="${TMPDIR:-/tmp}/wine64-only-bin"
+    if [ ! -x "$wine_bin/wine-stable" ]; then
+        mkdir -p "$wine_bin"
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$wine_bin/wine.tmp.$$"
+        chmod +x "$wine_bin/wine.tmp.$$"
+        cp "$wine_bin/wine.tmp.$$" "$wine_bin/wine.tmp2.$$"
+        mv -f "$wine_bin/wine.tmp.$$" "$wine_bin/wine"
+        mv -f "$wine_bin/wine.tmp2.$$" "$wine_bin/wine-stable"
+    fi
+    case ":$PATH:" in *":$wine_bin:"*) ;; *) export PATH="$wine_bin:$PATH" ;; esac
+fi
 
 # Starts a private Xvfb on a free display and exports DISPLAY.
 # Sets XVFB_PID; callers kill it at exit.
