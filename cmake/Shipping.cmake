@@ -99,6 +99,8 @@ function(ship_program target)
                 "-DSIGN_DESCRIPTION=${S_DESCRIPTION}"
                 -P "${PROJECT_SOURCE_DIR}/cmake/ship-program.cmake"
         VERBATIM)
+    # A renewed certificate or key at the same path signs again as well.
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
-        "${CMAKE_BINARY_DIR}/shipping-settings.txt" "${PROJECT_SOURCE_DIR}/cmake/ship-program.cmake")
+        "${CMAKE_BINARY_DIR}/shipping-settings.txt" "${PROJECT_SOURCE_DIR}/cmake/ship-program.cmake"
+        ${SHIP_SIGN_CERT} ${SHIP_SIGN_KEY} ${SHIP_SIGN_KEY_PASSWORD_FILE})
 endfunction()
