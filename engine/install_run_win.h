@@ -1,5 +1,6 @@
 // The working data of one installation run and the steps that make it up,
-// shared by the files of the install sequence (not used elsewhere).
+// shared by the files of the install sequence and by the install benchmark,
+// which times some steps on their own (used nowhere else).
 //
 // Every step appends a record to the run's log for each action it did, at
 // the moment it did it, so that a rollback or a later removal undoes exactly
