@@ -54,7 +54,8 @@ struct TerminateWaits {
 // (which needs only PROCESS_QUERY_LIMITED_INFORMATION and, unlike the module
 // list, reads a 64-bit process from a 32-bit one), or else with
 // GetModuleFileNameExW (needs PROCESS_QUERY_INFORMATION | PROCESS_VM_READ).
-// Nothing when neither can read it or it is longer than MAX_PATH - 1.
+// Nothing when neither can read it. A path longer than MAX_PATH - 1 units
+// comes back cut short (the fallback truncates), so it matches no full path.
 std::optional<std::u16string> ProcessImagePath(HANDLE process);
 
 // Ends every running process whose image is exactly `path`: its image name
