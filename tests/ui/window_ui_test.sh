@@ -59,8 +59,10 @@ cp "$installer" "$inst_dir/TrovalisInstallV7.exe"
 cp "$probe_exe" "$inst_dir/window_probe.exe"
 # The Program Files folder a 32-bit program gets on 64-bit Windows, or a
 # 64-bit build's own.
+# (No pipe into "grep -q" here: under pipefail the writer's SIGPIPE would
+# make a match count as a miss.)
 program_files="Program Files (x86)"
-if objdump -p "$installer" 2>/dev/null | grep -q 'pei-x86-64'; then program_files="Program Files"; fi
+case "$(objdump -f "$installer" 2>/dev/null)" in *pei-x86-64*) program_files="Program Files" ;; esac
 product_dir="$WINEPREFIX/drive_c/$program_files/Zorvanelle/ZorvanelleV7"
 chosen_dir="$WINEPREFIX/drive_c/users/$(id -un)/Documents/Zorvanelle/ZorvanelleV7"
 shots="$WINEPREFIX/shots"
@@ -306,11 +308,14 @@ read_window
 layout
 cancelled=$(reference_band "Installation Cancelled!" cancelled)
 click $((INSTALL_X + 70)) $((INSTALL_Y + 25))
-# Cancel once the worker is writing files.
+# Cancel once the worker is writing files (seconds before its last install
+# step: drivers, services and shortcuts follow).
+writing=
 for i in $(seq 1 300); do
-    [ -f "$product_dir/ZorvanellePanelV7.exe" ] && break
+    [ -f "$product_dir/ZorvanellePanelV7.exe" ] && { writing=1; break; }
     sleep 0.05
 done
+check "the worker writes the product's files before the cancel" test -n "$writing"
 click $CLOSE_X $CLOSE_Y
 click $CLOSE_X $CLOSE_Y  # a second press does nothing
 seen_cancelled=
