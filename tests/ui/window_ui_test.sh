@@ -362,7 +362,7 @@ for i in $(seq 1 600); do
 done
 check "the status band shows \"Installation Cancelled!\"" test -n "$seen_cancelled"
 cancel_rc=$(installer_exit 10); echo "     exit code $cancel_rc"
-check "a cancelled installation ends the program with its failure code" test "$cancel_rc" = 1
+check "a cancelled installation ends the program with its failure code" test "$cancel_rc" = $((1602 % 256))  # 1602 as a shell sees it
 check "the rollback removed the written files" test ! -e "$product_dir/uninstall.log" -a ! -e "$product_dir/ZorvanellePanelV7.exe"
 
 echo "== unattended"
@@ -396,10 +396,10 @@ sleep 1
 check "Install does nothing without a package" test ! -e "$product_dir"
 check "the window stays open" probe wait visible 100
 click $CLOSE_X $CLOSE_Y
-check "the close button ends a program without package" test "$(installer_exit 10)" = 2
+check "the close button ends a program without package" test "$(installer_exit 10)" = $((1620 % 256))  # 1620 as a shell sees it
 printf '<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" HID="1" />\n' >"$inst_dir/script.ini"
 start_installer
-check "an unattended run without package ends at once" test "$(installer_exit 15)" = 2
+check "an unattended run without package ends at once" test "$(installer_exit 15)" = $((1620 % 256))
 check "an unattended run without package installs nothing" test ! -e "$product_dir"
 rm -f "$inst_dir/script.ini"
 
