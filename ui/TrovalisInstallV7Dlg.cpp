@@ -235,6 +235,7 @@ std::optional<LRESULT> CTrovalisInstallV7Dlg::OnMessage(UINT message, WPARAM wPa
         case kShowNoSurfaceMessage:
             ShowProblem(L"The installer's window could not be drawn, so nothing can be installed.",
                         L"无法绘制安装程序窗口，无法安装。");
+            exitCode_ = InstallerExitCode::Failed;
             EndDialog(IDOK);
             return 0;
         default:

@@ -71,6 +71,9 @@ class CProbeDialog : public CDialog {
 // The main dialog in a window without a client area, where its off-screen
 // surface cannot be made.
 class CSurfacelessMainDialog : public CTrovalisInstallV7Dlg {
+  public:
+    CSurfacelessMainDialog() : CTrovalisInstallV7Dlg(CommandLineOptions{}) {}
+
   protected:
     bool OnInitDialog() override {
         SetWindowPos(Window(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -241,6 +244,7 @@ TEST_F(WindowDialogsTest, MainDialogWithoutSurfaceSaysSoAndEnds) {
         g_check = nullptr;  // a poll still pending must not outlive this test
         EXPECT_FALSE(stillOpen) << "the window stayed open";
         EXPECT_NE(shown.find(L"could not be drawn"), std::wstring::npos) << "shown: " << shown;
+        EXPECT_EQ(dialog.ExitCode(), InstallerExitCode::Failed);
     }
     Gdiplus::GdiplusShutdown(token);
 }
