@@ -284,7 +284,10 @@ sleep 0.3
 click $CLOSE_X $CLOSE_Y
 check "the close button hides the window at once, the picker still open" probe wait hidden 500
 click $((INSTALL_X + 70)) $((INSTALL_Y + 25))
-sleep 2  # a worker started by that click would be writing files by now
+# A pointer click no longer reaches the hidden window; one posted to it does.
+probe post-clicks $((INSTALL_X + 70)) $((INSTALL_Y + 25))
+sleep 2  # a worker started by those clicks would be writing files by now
+check "the ended window starts no worker while the picker is open" test ! -e "$product_dir"
 xdotool mousemove $((picker_x + 60)) $((picker_y + 8)) click 1 key Escape
 check "the picker closes" quiet probe wait-gone-titled "Browse for Folder" 5000
 check "the program ends once the picker has closed" test "$(installer_exit 15)" = 0
