@@ -6,6 +6,7 @@
 //   window_probe spoil-package IN OUT     a copy of program IN whose package resource is no package
 //   window_probe post-clicks X Y [X Y...]  queues clicks at client points on the main window at once
 //   window_probe post MESSAGE WPARAM [WPARAM...]  posts MESSAGE once with each WPARAM (0x for hex), lParam 0
+//   window_probe answers MS               the main window's thread answers a message within MS
 //   window_probe msgbox                   a message box of the main window: its text
 //   window_probe report CODE TEXT CBDATA  sends one worker report (WM_COPYDATA) to the main window
 //   window_probe titled TITLE             any window titled TITLE exists
@@ -246,6 +247,16 @@ int PostToMainWindow(UINT message, const std::vector<WPARAM>& values) {
     return 0;
 }
 
+// A window that still exists may belong to a thread that died or hangs: only
+// an answer shows that the thread still runs its messages.
+int Answers(int timeoutMs) {
+    HWND window = MainWindow();
+    DWORD_PTR result = 0;
+    if (!window || !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(timeoutMs), &result))
+        return 1;
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: window_probe find|wait STATE MS|license|render-status W H TEXT OUT\n");
     return 2;
@@ -275,6 +286,8 @@ int wmain(int argc, wchar_t** argv) {
             values.push_back(static_cast<WPARAM>(std::wcstoull(argv[i], nullptr, 0)));
         return PostToMainWindow(static_cast<UINT>(_wtoi(argv[2])), values);
     }
+    if (command == L"answers" && argc == 3)
+        return Answers(_wtoi(argv[2]));
     if (command == L"msgbox")
         return MessageBoxText();
     if (command == L"report" && argc == 5)
