@@ -4,6 +4,7 @@
 
 #include <gdiplus.h>
 
+#include "engine/install_worker_win.h"
 #include "ui/TrovalisInstallV7Dlg.h"
 
 bool CTrovalisInstallV7App::InitInstance() {
@@ -21,7 +22,10 @@ bool CTrovalisInstallV7App::InitInstance() {
     dialog.DoModal();
     MainWindow = nullptr;
     exitCode_ = static_cast<int>(dialog.ExitCode());
-    // No message loop: the process ends once the dialog has closed.
+    // No message loop: the process ends once the dialog has closed, but never
+    // in the middle of an installation. A worker still running when the
+    // window went (its release stopped it) ends its rollback first.
+    WaitForInstallWorkers();
     return false;
 }
 

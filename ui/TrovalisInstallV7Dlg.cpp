@@ -21,6 +21,9 @@ namespace {
 // Posted at the end of initialisation when the program has no usable
 // package, so the message appears over the visible window.
 constexpr UINT kShowNoPackageMessage = WM_APP + 1;
+// Posted the same way when the off-screen surface could not be made: the page
+// cannot be seen, so an interactive run says so and ends.
+constexpr UINT kShowNoSurfaceMessage = WM_APP + 2;
 
 std::u16string ProgramFilesFolder() {
     wchar_t path[MAX_PATH] = {};
@@ -68,10 +71,12 @@ bool CTrovalisInstallV7Dlg::OnInitDialog() {
     CreateSurface(page_, Window(), resourceInstance_, savedWindowRect_);
     std::unique_ptr<Gdiplus::Graphics> graphics = OpenDrawingContext(page_);
     ComputeLayout(page_);
-    if (graphics) {
+    if (graphics)
         DrawBackground(*graphics, page_);
-        CreateControls(*graphics, page_);
-    }
+    // Without a surface the controls are made all the same: every step after
+    // this one works on them, and a hidden run needs no picture.
+    CreateControls(graphics.get(), page_);
+    const bool pageDrawn = graphics != nullptr;
 
     linkPressed_ = dragging_ = installing_ = false;
     timers_ = {};
@@ -95,6 +100,8 @@ bool CTrovalisInstallV7Dlg::OnInitDialog() {
         ShowWindow(Window(), SW_HIDE);
         PostMessageW(Window(), WM_SHOWWINDOW, 0, 0);
         OutputDebugStringW(L"HIDE...\r\n");
+    } else if (!pageDrawn) {
+        PostMessageW(Window(), kShowNoSurfaceMessage, 0, 0);
     } else if (!packageLoaded_) {
         if (page_.InstallButton)
             page_.InstallButton->SetDisabled();
@@ -186,21 +193,30 @@ std::optional<LRESULT> CTrovalisInstallV7Dlg::OnMessage(UINT message, WPARAM wPa
         case WM_LBUTTONUP:
             OnLButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
             return 0;
+        // The control messages name their control in wParam. Any program that
+        // can post to the window can send them too: only the page's own
+        // controls are acted on.
         case UM_PATHBOX_REDRAW:
-            RepaintPathBox(page_, reinterpret_cast<CPathBox*>(wParam));
+            if (CPathBox* box = PathBoxOfMessage(page_, wParam))
+                RepaintPathBox(page_, box);
             return 0;
         case UM_BUTTON_REDRAW:
-            RepaintButton(page_, reinterpret_cast<CSkinButton*>(wParam));
+            if (CSkinButton* button = ButtonOfMessage(page_, wParam))
+                RepaintButton(page_, button);
             return 0;
         case UM_BUTTON_CLICKED:
-            RepaintButton(page_, reinterpret_cast<CSkinButton*>(wParam));
-            OnButtonClicked(reinterpret_cast<CSkinButton*>(wParam));
+            if (CSkinButton* button = ButtonOfMessage(page_, wParam)) {
+                RepaintButton(page_, button);
+                OnButtonClicked(button);
+            }
             return 0;
         case UM_OPTION_REDRAW:
-            RepaintOption(page_, reinterpret_cast<CSkinOption*>(wParam));
+            if (CSkinOption* option = OptionOfMessage(page_, wParam))
+                RepaintOption(page_, option);
             return 0;
         case UM_OPTION_CLICKED:
-            OnLanguageChoice(reinterpret_cast<CSkinOption*>(wParam));
+            if (CSkinOption* option = OptionOfMessage(page_, wParam))
+                OnLanguageChoice(option);
             return 0;
         case WM_TIMER:
             OnTimer(wParam);
@@ -215,6 +231,12 @@ std::optional<LRESULT> CTrovalisInstallV7Dlg::OnMessage(UINT message, WPARAM wPa
         case kShowNoPackageMessage:
             ShowProblem(L"This installer carries no usable package, so nothing can be installed.",
                         L"安装程序中没有可用的安装包，无法安装。");
+            return 0;
+        case kShowNoSurfaceMessage:
+            ShowProblem(L"The installer's window could not be drawn, so nothing can be installed.",
+                        L"无法绘制安装程序窗口，无法安装。");
+            exitCode_ = InstallerExitCode::Failed;
+            EndDialog(IDOK);
             return 0;
         default:
             return std::nullopt;
@@ -316,7 +338,9 @@ void CTrovalisInstallV7Dlg::OpenLicenseDialog() {
 // Controls' clicks
 
 void CTrovalisInstallV7Dlg::OnButtonClicked(CSkinButton* button) {
-    if (!button)
+    // An ended dialog is on its way out (a nested loop, such as the folder
+    // picker's, still runs): its page takes no more requests.
+    if (!button || Ended())
         return;
     if (button == page_.CloseButton.get())
         CloseOrCancel();
@@ -332,8 +356,12 @@ void CTrovalisInstallV7Dlg::OnLanguageChoice(CSkinOption* option) {
     RedrawLanguage(page_, language_, redraw, *table_);
 }
 
+bool CTrovalisInstallV7Dlg::InstallBegun() const {
+    return installing_ || timers_.Active == DialogTimer::Start;
+}
+
 void CTrovalisInstallV7Dlg::BeginInstall() {
-    if (!packageLoaded_)
+    if (!packageLoaded_ || Ended())
         return;  // no package: Install stays disabled and does nothing
     page_.InstallButton->SetDisabled();
     page_.InstallButton->SetVisible(false);
@@ -344,6 +372,8 @@ void CTrovalisInstallV7Dlg::BeginInstall() {
 }
 
 void CTrovalisInstallV7Dlg::StartInteractiveInstall() {
+    if (Ended())
+        return;  // an ended dialog never starts a worker
     options_.Unattended = false;
     options_.ShowPanel = config_ ? config_->ShowPanel : true;
     options_.Hid = config_ ? config_->Hid : 0;
@@ -368,7 +398,9 @@ void CTrovalisInstallV7Dlg::CloseOrCancel() {
 
 void CTrovalisInstallV7Dlg::BrowseForInstallFolder() {
     std::optional<std::u16string> folder = PickFolder();
-    if (!folder)
+    // The picker has no owner, so the page went on meanwhile: a choice made
+    // after Install (or after the dialog ended) comes too late to count.
+    if (!folder || Ended() || InstallBegun())
         return;
     std::u16string company = state_->Tree ? state_->Company : std::u16string();
     std::optional<InstallPathChoice> choice = InstallPathForFolder(*folder, company, state_->Product);

@@ -8,13 +8,15 @@
 // CloseTimer pending) -> Ended. Close while Ready or Starting ends the dialog
 // at once. A hidden run hides the window on HideTimer's tick and closes 2 s
 // after the worker's finish. Enter, Escape, Alt+F4 and the system menu's
-// Close do nothing.
+// Close do nothing. An ended dialog is hidden at once and its page takes no
+// more requests, so it never starts a worker.
 //
 // Beyond that lifecycle: a program without a usable package shows a message
-// and keeps Install disabled (a hidden run ends at once); a worker thread
-// that cannot be started is reported (a hidden run ends); a finish report
-// that arrives while HideTimer is pending closes the window once that timer
-// has run.
+// and keeps Install disabled (a hidden run ends at once); a window whose
+// off-screen surface cannot be made says so and ends (a hidden run goes on
+// without the picture); a worker thread that cannot be started is reported
+// (a hidden run ends); a finish report that arrives while HideTimer is
+// pending closes the window once that timer has run.
 #pragma once
 
 #include <windows.h>
@@ -71,6 +73,8 @@ class CTrovalisInstallV7Dlg : public CDialog {
     void LoadPackageAndDefaults();
     void ApplyStartLanguage();
     void StartUnattended();
+    // Install was pressed: the worker is starting or running (or has run).
+    bool InstallBegun() const;
     void BeginInstall();
     void StartInteractiveInstall();
     void CloseOrCancel();

@@ -68,8 +68,9 @@ INT_PTR CDialog::DoModal() {
     CWinApp* app = CWinApp::Current();
     if (!owner && app && app->MainWindow && app->MainWindow != this)
         owner = app->MainWindow->Window();
-    bool enableOwner = owner && IsWindowEnabled(owner);
-    if (enableOwner)
+    owner_ = owner;
+    ownerDisabled_ = owner && IsWindowEnabled(owner);
+    if (ownerDisabled_)
         EnableWindow(owner, FALSE);
     ended_ = false;
     result_ = -1;
@@ -77,18 +78,29 @@ INT_PTR CDialog::DoModal() {
                                    &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     if (hwnd && !ended_)
         RunModalLoop();
-    // Hide first and give the owner back its activation before destroying,
-    // so the activation does not wander to another program's window.
+    // Again after the loop: a visible template is shown after an EndDialog
+    // from OnInitDialog, and a loop ended by WM_QUIT had no EndDialog.
     if (hwnd)
-        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                     SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-    if (enableOwner)
+        HideAndReleaseOwner();
+    else if (ownerDisabled_)
         EnableWindow(owner, TRUE);
-    if (owner && hwnd && GetActiveWindow() == hwnd)
-        SetActiveWindow(owner);
+    ownerDisabled_ = false;
+    owner_ = nullptr;
     if (hwnd)
         DestroyWindow(hwnd);
     return result_;
+}
+
+void CDialog::HideAndReleaseOwner() {
+    // The owner gets its input back and the activation before the window
+    // hides, so the activation does not wander to another program's window.
+    bool wasActive = GetActiveWindow() == hwnd_;
+    if (ownerDisabled_)
+        EnableWindow(owner_, TRUE);
+    ownerDisabled_ = false;
+    if (owner_ && wasActive)
+        SetActiveWindow(owner_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
 }
 
 void CDialog::RunModalLoop() {
@@ -120,6 +132,7 @@ void CDialog::EndDialog(INT_PTR result) {
         return;
     result_ = result;
     ended_ = true;
+    HideAndReleaseOwner();
     PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop
 }
 

@@ -64,13 +64,18 @@ class CDialog {
     CDialog& operator=(const CDialog&) = delete;
 
     // Creates the dialog from its template, disables its owner and runs the
-    // dialog's message loop until EndDialog; then re-enables the owner and
-    // destroys the window. Returns the EndDialog result, or -1 when the
-    // dialog could not be made.
+    // dialog's message loop until EndDialog; then destroys the window.
+    // Returns the EndDialog result, or -1 when the dialog could not be made.
     INT_PTR DoModal();
-    // Ends the modal run with `result` once the current message returns
-    // (also from within OnInitDialog: the dialog then never runs).
+    // Ends the modal run with `result`. As the system's EndDialog does, it
+    // hides the window and gives the owner back its input and activation at
+    // once; the loop returns once the current message (or a nested modal
+    // loop, such as a picker opened from a click) returns. Also valid within
+    // OnInitDialog: the dialog then never runs.
     void EndDialog(INT_PTR result);
+    // EndDialog has been called for the current run: the dialog no longer
+    // takes requests from its page.
+    bool Ended() const { return ended_; }
 
     HWND Window() const { return hwnd_; }
     UINT TemplateId() const { return templateId_; }
@@ -103,10 +108,15 @@ class CDialog {
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void RunModalLoop();
+    // Hides the window and, once per run, re-enables the owner that DoModal
+    // disabled, handing it the activation when the dialog had it.
+    void HideAndReleaseOwner();
 
     UINT templateId_;
     HWND parent_;
     HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;
+    bool ownerDisabled_ = false;  // DoModal disabled owner_ and has not re-enabled it
     bool ended_ = false;
     INT_PTR result_ = -1;
 };

@@ -4,6 +4,7 @@
 #include <wincodec.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "system/com_win.h"
@@ -121,10 +122,19 @@ std::wstring SlotWide(const LanguageTable& table, LanguageSlot slot) {
 // Each control is made visible and normal (which asks the owner to repaint
 // it) and is then painted into the open context.
 template <typename Control>
-void ShowAndPaint(Gdiplus::Graphics& graphics, Control& control) {
+void ShowAndPaint(Gdiplus::Graphics* graphics, Control& control) {
     control.SetVisible(true);
     control.SetNormal();
-    control.Paint(graphics);
+    if (graphics)
+        control.Paint(*graphics);
+}
+
+template <typename Control>
+Control* OwnControl(WPARAM wParam, std::initializer_list<Control*> controls) {
+    for (Control* control : controls)
+        if (control && reinterpret_cast<WPARAM>(control) == wParam)
+            return control;
+    return nullptr;
 }
 
 void DrawPrompts(Gdiplus::Graphics& graphics, SkinPage& page, const LanguageTable& table) {
@@ -221,12 +231,13 @@ void DrawBackground(Gdiplus::Graphics& graphics, SkinPage& page) {
     DrawSkinOutline(graphics, 0, 0, page.Surface.Width - 1, page.Surface.Height - 1, kWindowOutline);
 }
 
-void CreateControls(Gdiplus::Graphics& graphics, SkinPage& page) {
+void CreateControls(Gdiplus::Graphics* graphics, SkinPage& page) {
     HWND owner = page.Surface.Window;
     const SkinLayout& layout = page.Layout;
     page.PathBox = std::make_unique<CPathBox>(owner, layout.PathBoxRect, kPathBoxBackground, kPathBoxText);
     page.PathBox->Visible = 1;
-    page.PathBox->Paint(graphics);
+    if (graphics)
+        page.PathBox->Paint(*graphics);
     page.BrowseButton =
         std::make_unique<CSkinButton>(owner, layout.BrowseButtonRect, L"...", 12, page.BackgroundColor, false, true);
     ShowAndPaint(graphics, *page.BrowseButton);
@@ -299,6 +310,18 @@ void CopySurfaceTo(const SkinPage& page, HDC dc) {
     if (!dc || !surface.MemoryDc)
         return;
     BitBlt(dc, 0, 0, surface.Width, surface.Height, surface.MemoryDc.Get(), 0, 0, SRCCOPY);
+}
+
+CPathBox* PathBoxOfMessage(const SkinPage& page, WPARAM wParam) {
+    return OwnControl(wParam, {page.PathBox.get()});
+}
+
+CSkinButton* ButtonOfMessage(const SkinPage& page, WPARAM wParam) {
+    return OwnControl(wParam, {page.BrowseButton.get(), page.CloseButton.get(), page.InstallButton.get()});
+}
+
+CSkinOption* OptionOfMessage(const SkinPage& page, WPARAM wParam) {
+    return OwnControl(wParam, {page.ChineseOption.get(), page.EnglishOption.get()});
 }
 
 CSkinOption* OptionOfChoice(const SkinPage& page, LanguageChoice choice) {

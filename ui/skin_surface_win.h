@@ -88,8 +88,10 @@ void DrawBackground(Gdiplus::Graphics& graphics, SkinPage& page);
 // Creates (owner = page.Surface.Window) and paints, in this order: the path
 // box, the browse, close and Install buttons, the Chinese and English
 // options. Each is made visible and put into its normal state, which sends
-// its redraw message to the owner, and is then painted into `graphics`.
-void CreateControls(Gdiplus::Graphics& graphics, SkinPage& page);
+// its redraw message to the owner, and is then painted into `graphics`. A
+// null `graphics` (a surface that could not be made) creates the controls
+// all the same, unpainted, so the page works without its picture.
+void CreateControls(Gdiplus::Graphics* graphics, SkinPage& page);
 
 // Draws the two prompts, the licence notice and the licence link from
 // `table`, sets page.Layout.LicenseLinkRect from the measured texts, copies
@@ -113,6 +115,13 @@ void RepaintOption(SkinPage& page, CSkinOption* option);
 // to `dc` (the paint DC of WM_PAINT).
 void CopySurfaceToWindow(const SkinPage& page);
 void CopySurfaceTo(const SkinPage& page, HDC dc);
+
+// The page's own control that a control message's wParam names, or null
+// when it names none of them (a message from elsewhere). The value is only
+// compared with the page's controls, never used as an address.
+CPathBox* PathBoxOfMessage(const SkinPage& page, WPARAM wParam);
+CSkinButton* ButtonOfMessage(const SkinPage& page, WPARAM wParam);
+CSkinOption* OptionOfMessage(const SkinPage& page, WPARAM wParam);
 
 // The option control of a language choice (null for None or before
 // CreateControls), and the choice an option control stands for.

@@ -73,7 +73,7 @@ class SkinPaintTest : public ::testing::Test {
         ASSERT_TRUE(graphics);
         ComputeLayout(page_);
         DrawBackground(*graphics, page_);
-        CreateControls(*graphics, page_);
+        CreateControls(graphics.get(), page_);
     }
 
     void TearDown() override {

@@ -2,6 +2,7 @@
 // through the real dialog manager (run under Wine with a display).
 #include <windows.h>
 
+#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,6 +12,7 @@
 #include "resources/resource_ids.h"
 #include "system/text_win.h"
 #include "ui/DlgLicense.h"
+#include "ui/TrovalisInstallV7Dlg.h"
 #include "ui/dialog_framework_win.h"
 #include "ui/folder_picker_win.h"
 
@@ -65,6 +67,43 @@ class CProbeDialog : public CDialog {
   public:
     void StartTimer(UINT_PTR id) { SetTimer(id, 10); }
 };
+
+// The main dialog in a window without a client area, where its off-screen
+// surface cannot be made.
+class CSurfacelessMainDialog : public CTrovalisInstallV7Dlg {
+  public:
+    CSurfacelessMainDialog() : CTrovalisInstallV7Dlg(CommandLineOptions{}) {}
+
+  protected:
+    bool OnInitDialog() override {
+        SetWindowPos(Window(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return CTrovalisInstallV7Dlg::OnInitDialog();
+    }
+};
+
+struct OwnedBoxSearch {
+    HWND Owner;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchOwnedBox(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<OwnedBoxSearch*>(context);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (std::wstring(className) == L"#32770" && GetWindow(window, GW_OWNER) == search->Owner &&
+        IsWindowVisible(window)) {
+        search->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible message box of this thread owned by `owner`, or null.
+HWND MessageBoxOwnedBy(HWND owner) {
+    OwnedBoxSearch search = {owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &MatchOwnedBox, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
 
 std::wstring LongLicenseText() {
     std::wstring text;
@@ -122,6 +161,30 @@ TEST_F(WindowDialogsTest, TimersArriveInTheMessageMap) {
     EXPECT_EQ(dialog.LastTimer, 5u);
 }
 
+// An ended dialog hides at once, even while a nested modal loop that its
+// page opened still runs, and its owner takes input again.
+TEST_F(WindowDialogsTest, EndDialogHidesTheWindowAtOnce) {
+    CProbeDialog main;
+    app_.MainWindow = &main;
+    bool hiddenAtOnce = false;
+    bool ownerEnabled = false;
+    CheckWhileRunning([&] {
+        CProbeDialog inner;
+        CheckWhileRunning([&] {
+            inner.EndDialog(1);
+            hiddenAtOnce = !IsWindowVisible(inner.Window());
+            ownerEnabled = IsWindowEnabled(main.Window()) != 0;
+            main.EndDialog(3);
+            hiddenAtOnce = hiddenAtOnce && !IsWindowVisible(main.Window());
+        });
+        inner.DoModal();
+    });
+    EXPECT_EQ(main.DoModal(), 3);
+    app_.MainWindow = nullptr;
+    EXPECT_TRUE(hiddenAtOnce);
+    EXPECT_TRUE(ownerEnabled);
+}
+
 // A dialog made without a parent is owned by the application's main window.
 TEST_F(WindowDialogsTest, DialogWithoutParentIsOwnedByTheMainWindow) {
     CProbeDialog main;
@@ -143,6 +206,47 @@ TEST_F(WindowDialogsTest, DialogWithoutParentIsOwnedByTheMainWindow) {
     ASSERT_NE(mainWindow, nullptr);
     EXPECT_EQ(owner, mainWindow);
     app_.MainWindow = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Main dialog
+
+// Without its off-screen surface the page cannot be seen, so the window says
+// so in a message box and ends once it is answered: it never stays open with
+// nothing to close it by.
+TEST_F(WindowDialogsTest, MainDialogWithoutSurfaceSaysSoAndEnds) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
+    {
+        CSurfacelessMainDialog dialog;
+        std::wstring shown;
+        bool stillOpen = false;
+        int polls = 0;
+        // Answers each message box of the dialog, keeping its text; a dialog
+        // still open after three seconds is ended from here.
+        std::function<void()> poll = [&] {
+            if (HWND box = MessageBoxOwnedBy(dialog.Window())) {
+                wchar_t text[256] = {};
+                GetDlgItemTextW(box, 0xffff, text, 256);
+                shown += std::wstring(text) + L"\n";
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+            }
+            if (++polls == 30) {
+                stillOpen = true;
+                dialog.EndDialog(1);
+                return;
+            }
+            CheckWhileRunning(poll, 100);
+        };
+        CheckWhileRunning(poll, 100);
+        dialog.DoModal();
+        g_check = nullptr;  // a poll still pending must not outlive this test
+        EXPECT_FALSE(stillOpen) << "the window stayed open";
+        EXPECT_NE(shown.find(L"could not be drawn"), std::wstring::npos) << "shown: " << shown;
+        EXPECT_EQ(dialog.ExitCode(), InstallerExitCode::Failed);
+    }
+    Gdiplus::GdiplusShutdown(token);
 }
 
 // ---------------------------------------------------------------------------

@@ -5,10 +5,13 @@
 //   window_probe wait visible|hidden|gone MS   waits for that state of the main window
 //   window_probe spoil-package IN OUT     a copy of program IN whose package resource is no package
 //   window_probe post-clicks X Y [X Y...]  queues clicks at client points on the main window at once
+//   window_probe post MESSAGE WPARAM [WPARAM...]  posts MESSAGE once with each WPARAM (0x for hex), lParam 0
+//   window_probe answers MS               the main window's thread answers a message within MS
 //   window_probe msgbox                   a message box of the main window: its text
 //   window_probe report CODE TEXT CBDATA  sends one worker report (WM_COPYDATA) to the main window
 //   window_probe titled TITLE             any window titled TITLE exists
 //   window_probe wait-titled TITLE MS     waits for a visible window titled TITLE: "LEFT TOP"
+//   window_probe wait-gone-titled TITLE MS  waits until no window is titled TITLE
 //   window_probe license                  licence dialog: "OWNED SELSTART SELEND FIRSTLINE LENGTH"
 //   window_probe render-status W H TEXT OUT.bmp
 //                                         the page background with TEXT in the status band
@@ -235,6 +238,25 @@ int PostClicks(const std::vector<POINT>& points) {
     return 0;
 }
 
+int PostToMainWindow(UINT message, const std::vector<WPARAM>& values) {
+    HWND window = MainWindow();
+    if (!window)
+        return 1;
+    for (WPARAM value : values)
+        PostMessageW(window, message, value, 0);
+    return 0;
+}
+
+// A window that still exists may belong to a thread that died or hangs: only
+// an answer shows that the thread still runs its messages.
+int Answers(int timeoutMs) {
+    HWND window = MainWindow();
+    DWORD_PTR result = 0;
+    if (!window || !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(timeoutMs), &result))
+        return 1;
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: window_probe find|wait STATE MS|license|render-status W H TEXT OUT\n");
     return 2;
@@ -258,6 +280,14 @@ int wmain(int argc, wchar_t** argv) {
             points.push_back({_wtoi(argv[i]), _wtoi(argv[i + 1])});
         return PostClicks(points);
     }
+    if (command == L"post" && argc >= 4) {
+        std::vector<WPARAM> values;
+        for (int i = 3; i < argc; ++i)
+            values.push_back(static_cast<WPARAM>(std::wcstoull(argv[i], nullptr, 0)));
+        return PostToMainWindow(static_cast<UINT>(_wtoi(argv[2])), values);
+    }
+    if (command == L"answers" && argc == 3)
+        return Answers(_wtoi(argv[2]));
     if (command == L"msgbox")
         return MessageBoxText();
     if (command == L"report" && argc == 5)
@@ -273,6 +303,14 @@ int wmain(int argc, wchar_t** argv) {
                 std::printf("%ld %ld\n", rect.left, rect.top);
                 return 0;
             }
+            Sleep(20);
+        }
+        return 1;
+    }
+    if (command == L"wait-gone-titled" && argc == 4) {
+        for (int waited = 0; waited <= _wtoi(argv[3]); waited += 20) {
+            if (!FindWindowW(nullptr, argv[2]))
+                return 0;
             Sleep(20);
         }
         return 1;

@@ -9,7 +9,12 @@
 #               the close button ends the program before Install
 #   install     a real installation to "Installation Complete!", the window
 #               closing about 2 s after the finish
+#               control messages (1224-1229) naming no control of the page
+#               leave the window unharmed
 #   close       right after Install: the program ends and no worker starts
+#   picker      close while the folder picker is open: the window hides at
+#               once, Install can no longer start a worker, and the program
+#               ends with nothing installed once the picker is closed
 #   cancel      close during the installation rolls back to
 #               "Installation Cancelled!"
 #   unattended  script.ini accepting the licence: no window, installs, exits
@@ -242,6 +247,16 @@ check "a long report is cut to the 259-unit status field" \
     same_band "$shots/long-report.png" "$(reference_band "Copying file \\r\\n${long:0:244}" long)"
 check "the window survives the long report" probe wait visible 100
 
+# The control messages carry their control's address: values that name none
+# of the page's controls (null, small, and an unmapped address) are ignored.
+for message in 1224 1226 1227 1228 1229; do
+    probe post $message 0 1 0x7ffe12345670 >/dev/null
+done
+sleep 0.5
+check "control messages naming no control of the page leave the window unharmed" probe answers 2000
+shoot "$shots/after-bogus.png"
+check "a bogus option click changes no language" near "$shots/after-bogus.png" 111 93 179 179 179
+
 click $CLOSE_X $CLOSE_Y
 check "the close button before Install ends the program" test "$(installer_exit 10)" = 0
 check "no installation was made" test ! -e "$product_dir"
@@ -256,6 +271,27 @@ layout
 probe post-clicks $((INSTALL_X + 70)) $((INSTALL_Y + 25)) $CLOSE_X $CLOSE_Y
 check "closing within 33 ms of Install ends the program" test "$(installer_exit 10)" = 0
 check "no worker started" test ! -e "$product_dir" -a ! -e "$chosen_dir"
+
+echo "== close while the folder picker is open"
+start_installer
+probe wait visible 15000 >/dev/null
+read_window
+layout
+click $((CW - 24)) 154
+read -r picker_x picker_y <<<"$(probe wait-titled "Browse for Folder" 5000)"
+sleep 0.3
+# The picker has no owner: the main window still takes clicks.
+click $CLOSE_X $CLOSE_Y
+check "the close button hides the window at once, the picker still open" probe wait hidden 500
+click $((INSTALL_X + 70)) $((INSTALL_Y + 25))
+# A pointer click no longer reaches the hidden window; one posted to it does.
+probe post-clicks $((INSTALL_X + 70)) $((INSTALL_Y + 25))
+sleep 2  # a worker started by those clicks would be writing files by now
+check "the ended window starts no worker while the picker is open" test ! -e "$product_dir"
+xdotool mousemove $((picker_x + 60)) $((picker_y + 8)) click 1 key Escape
+check "the picker closes" quiet probe wait-gone-titled "Browse for Folder" 5000
+check "the program ends once the picker has closed" test "$(installer_exit 15)" = 0
+check "no installation was made, not even half of one" test ! -e "$product_dir" -a ! -e "$chosen_dir"
 
 echo "== install"
 start_installer

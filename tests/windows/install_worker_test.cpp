@@ -87,6 +87,17 @@ void FailAndCheckHandled(InstallerState& state) {
     SendReport(state, ReportKind::WorkerFinished);
 }
 
+// A run that takes a while to undo itself once stopped; its last report
+// reaches the window while the process waits for it.
+std::atomic<bool> g_rolledBack{false};
+void RollBackSlowlyWhenStopped(InstallerState& state) {
+    while (state.Running)
+        Sleep(10);
+    Sleep(300);
+    g_rolledBack = true;
+    SendReport(state, ReportKind::WorkerFinished);
+}
+
 class InstallWorkerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -187,6 +198,15 @@ TEST_F(InstallWorkerTest, ReleasingTheStateDuringARunLeavesItToTheWorker) {
     EXPECT_FALSE(state_);
     EXPECT_EQ(CountOf(ProgressCode::CopyingFile), 1) << "the release also stops the run";
     EXPECT_TRUE(WorkerLetGo(watch)) << "the state must be freed once the worker has returned";
+}
+
+TEST_F(InstallWorkerTest, ProcessEndWaitsUntilAReleasedRunHasEnded) {
+    g_rolledBack = false;
+    ASSERT_TRUE(StartInstallWorker(state_, options_, RollBackSlowlyWhenStopped));
+    ReleaseInstallerState(state_);
+    WaitForInstallWorkers();
+    EXPECT_TRUE(g_rolledBack);
+    EXPECT_TRUE(recorder_.Finished) << "the report sent during the wait was answered";
 }
 
 TEST_F(InstallWorkerTest, StopWithoutAWorkerChangesNothing) {
