@@ -1,5 +1,7 @@
 #include "engine/install_sequence_win.h"
 
+#include <optional>
+
 #include "engine/install_run_win.h"
 #include "engine/install_worker_win.h"
 #include "system/com_win.h"
@@ -32,7 +34,12 @@ bool HasPackage(const InstallerState& state) {
 // again for every link. Without it (the initialisation failed) every
 // shortcut simply does the whole work itself.
 void RunShellSteps(InstallRun& run) {
-    ComInitialization apartment;
+    // Setting up the apartment costs about half a second under Wine; a
+    // package without shortcuts never needs it.
+    const bool linksToMake = !run.State.ProgramsShortcutList.empty() || !run.State.DesktopShortcutList.empty();
+    std::optional<ComInitialization> apartment;
+    if (linksToMake)
+        apartment.emplace();
     CreateProgramsShortcuts(run);
     AddDesktopMenuEntries(run);
     WriteSystemFolderFiles(run);

@@ -30,7 +30,9 @@ std::u16string ProgramFilesFolder() {
 std::optional<UnattendedConfig> ReadConfig() {
     std::optional<std::u16string> path = ConfigPathBesideProgram();
     UnattendedConfig config;
-    if (path && LoadUnattendedConfig(*path, config)) {
+    // Without the file nothing is read (and the shell, which names the
+    // default folder, is not even started).
+    if (path && GetFileAttributesW(WidePtr(*path)) != INVALID_FILE_ATTRIBUTES && LoadUnattendedConfig(*path, config)) {
         WriteLogLine("config", u"read " + *path);
         return config;
     }

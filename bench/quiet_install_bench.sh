@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The quiet installation as a deployment tool runs it, whole process, wall
+# clock inside one warm Wine session, side by side and alternating:
+#   ours          the installer with a package of the demo payload's files
+#                 only (company, product, uninstaller: no services, batches,
+#                 shortcuts or launch), /quiet
+#   nsis-stored   NSIS from Debian installing the same folder, /S, stored
+#   nsis-lzma     the same, solid lzma
+#   floor         a trivial program built like the installer copying the files
+# then the full demo package, quiet. Median and minimum of --runs runs each.
+#
+#   quiet_install_bench.sh --template DIR --scratch DIR --bin DIR --payload DIR --pkgtool EXE [--runs N]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../tests/wine/wine-env.sh"
+runs=9
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --template) template=$2; shift 2 ;;
+        --scratch) scratch=$2; shift 2 ;;
+        --bin) bin=$2; shift 2 ;;
+        --payload) payload=$2; shift 2 ;;
+        --pkgtool) pkgtool=$2; shift 2 ;;
+        --runs) runs=$2; shift 2 ;;
+        *) echo "unknown option $1" >&2; exit 2 ;;
+    esac
+done
+command -v makensis >/dev/null || { echo "makensis is missing (Debian package nsis)" >&2; exit 2; }
+XVFB_PID=
+cleanup() {
+    stop_wine_session
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
+}
+rm -rf "$scratch"
+mkdir -p "$(dirname "$scratch")"
+cp -a "$template" "$scratch"
+export WINEPREFIX=$(cd "$scratch" && pwd)
+trap cleanup EXIT
+start_private_xvfb
+start_wine_session
+C="$WINEPREFIX/drive_c"
+work="$C/bench"
+mkdir -p "$work"
+cp -r "$payload" "$work/payload"
+cp "$bin/TrovalisInstallV7.exe" "$bin/copy_floor.exe" "$bin/time_process.exe" "$bin/replace_package.exe" "$work/"
+
+# The same kind of program as the installer under test: 32- or 64-bit.
+target=x86-unicode
+case "$(objdump -f "$bin/TrovalisInstallV7.exe" 2>/dev/null)" in *pei-x86-64*) target=amd64-unicode ;; esac
+
+# Our installer with the files-only package.
+cat >"$work/files.manifest" <<'M'
+root ZorvanelleV7
+company "Zorvanelle"
+product "ZorvanelleV7"
+uninstaller "Uninstall.exe"
+M
+"$pkgtool" build "$work/files.manifest" "$work/payload" -o "$work/files.pkg" >/dev/null
+cp "$work/TrovalisInstallV7.exe" "$work/Files.exe"
+wine 'C:\bench\replace_package.exe' 'C:\bench\Files.exe' 'C:\bench\files.pkg' </dev/null >/dev/null 2>&1
+
+# NSIS: the same folder, an uninstaller and an Add/Remove Programs entry.
+for kind in stored lzma; do
+    if [ "$kind" = stored ]; then compression="SetCompress off"; else compression="SetCompressor /SOLID lzma"; fi
+    cat >"$work/nsis-$kind.nsi" <<N
+Unicode true
+Target $target
+$compression
+Name "NsisBench"
+OutFile "$work/nsis-$kind.exe"
+RequestExecutionLevel admin
+InstallDir "C:\\nsis"
+Section
+  SetOutPath "\$INSTDIR"
+  File /r "$work/payload/*"
+  WriteUninstaller "\$INSTDIR\\nsis-uninstall.exe"
+  WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\NsisBench" "DisplayName" "NsisBench"
+  WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\NsisBench" "UninstallString" "\$INSTDIR\\nsis-uninstall.exe"
+SectionEnd
+Section Uninstall
+SectionEnd
+N
+    makensis -V1 "$work/nsis-$kind.nsi" >/dev/null
+done
+
+declare -A times
+time_one() {  # NAME TARGET-DIR COMMAND...
+    local name=$1 dir=$2; shift 2
+    rm -rf "$C/t/$dir"; mkdir -p "$C/t"
+    local out ms code
+    out=$(wine 'C:\bench\time_process.exe' "$@" </dev/null 2>/dev/null | tr -d '\r' | tail -n 1)
+    ms=${out% *}; code=${out#* }
+    [ "$code" = 0 ] || { echo "$name exited with $code" >&2; exit 1; }
+    times[$name]="${times[$name]:-} $ms"
+}
+ours() { time_one ours ours 'C:\bench\Files.exe' /quiet /accept-license '/dir=C:\t\ours' '/log=C:\bench\ours.log'; }
+stored() { time_one nsis-stored nsis-stored 'C:\bench\nsis-stored.exe' /S '/D=C:\t\nsis-stored'; }
+lzma() { time_one nsis-lzma nsis-lzma 'C:\bench\nsis-lzma.exe' /S '/D=C:\t\nsis-lzma'; }
+floor() { time_one floor floor 'C:\bench\copy_floor.exe' 'C:\bench\payload' 'C:\t\floor'; }
+# One run of each first, unmeasured, so every program and file is warm.
+ours; stored; lzma; floor; times=()
+for i in $(seq 1 "$runs"); do
+    # The order rotates, so no variant always runs right after another.
+    case $((i % 4)) in
+        0) ours; stored; lzma; floor ;;
+        1) stored; lzma; floor; ours ;;
+        2) lzma; floor; ours; stored ;;
+        3) floor; ours; stored; lzma ;;
+    esac
+done
+full() { time_one full full 'C:\bench\TrovalisInstallV7.exe' /quiet /accept-license '/dir=C:\t\full' '/log=C:\bench\full.log'; }
+full
+for i in $(seq 1 "$runs"); do full; done
+
+median() { tr ' ' '\n' | grep . | sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+minimum() { tr ' ' '\n' | grep . | sort -g | head -n 1; }
+echo "quiet install of the demo payload's files ($target programs, $runs runs each, ms)"
+for name in ours nsis-stored nsis-lzma floor full; do
+    printf '  %-12s median %8s  min %8s\n' "$name" "$(median <<<"${times[$name]}")" "$(minimum <<<"${times[$name]}")"
+done
+o=$(median <<<"${times[ours]}"); s=$(median <<<"${times[nsis-stored]}"); f=$(median <<<"${times[floor]}")
+awk -v o="$o" -v s="$s" -v f="$f" 'BEGIN { printf "  ours / nsis-stored %.2f (target <= 0.8), ours / floor %.2f (target <= 1.3)\n", o / s, o / f }'
+echo "  (full: the whole demo package with services and driver batches, quiet; its parts: install_bench)"
