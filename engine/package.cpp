@@ -307,7 +307,8 @@ ScriptParseOutcome RunScript(ScriptContext& c, const uint8_t* script, size_t siz
     size_t position = kSizeField;
     ScriptCommand command;
     for (;;) {
-        switch (ReadScriptCommand(script, size, &position, &command, c.reason)) {
+        const ScriptReadStatus status = ReadScriptCommand(script, size, &position, &command, c.reason);
+        switch (status) {
             case ScriptReadStatus::End:
                 return ScriptParseOutcome::Complete;
             case ScriptReadStatus::Malformed:
@@ -315,13 +316,18 @@ ScriptParseOutcome RunScript(ScriptContext& c, const uint8_t* script, size_t siz
             case ScriptReadStatus::Invalid:
                 return ScriptParseOutcome::Invalid;
             case ScriptReadStatus::Command:
+            case ScriptReadStatus::Unterminated:
                 break;
         }
         if (!command.HasArguments)
             continue;  // (code, 0x7F) pairs carry nothing, whatever the code
+        // A command takes effect before its end byte is looked at: one whose
+        // end byte is wrong still applies, and the script stops after it.
         const ScriptParseOutcome outcome = ApplyCommand(c, command);
         if (outcome != ScriptParseOutcome::Complete)
             return outcome;
+        if (status == ScriptReadStatus::Unterminated)
+            return ScriptParseOutcome::Malformed;
     }
 }
 
