@@ -206,8 +206,12 @@ struct ScriptContext {
     std::string* reason;
 };
 
+// A display name becomes a link file's name or a context-menu key's name, and
+// a removal undoes only entries whose names pass IsPlainName. A name it would
+// refuse is ignored here, like a file that is not found, so nothing is ever
+// created that its removal would leave behind.
 void AddShortcut(std::forward_list<ShortcutEntry>& list, const PackageFile* file, const ScriptCommand& command) {
-    if (file)
+    if (file && IsPlainName(command.Text))
         list.push_front(ShortcutEntry{file, command.Text});
 }
 
