@@ -4,15 +4,17 @@
 //
 //   install_bench.exe PACKAGE [RUNS]
 //
-// Five variants of the same package per run, each on a machine wiped of the
+// Three variants of the same package per run, each on a machine wiped of the
 // previous one (outside the timing): the whole installation; without the
-// driver batch sets; without the driver batch sets and the services; also
-// without the shortcuts; also without the program launch. The differences
-// give the time of the batches and of the service creation, start and wait,
-// which the ratio to the floor leaves out, and of the shortcuts and the
-// launch, which it keeps: under Wine, saving a shell link starts the menu
-// builder process and launching the panel starts a process, so both are
-// shown apart, with a second ratio of what remains to the floor.
+// driver batch sets and the services, which the ratio to the floor leaves
+// out; also without the shortcuts and the program launch, which it keeps
+// (under Wine, saving a shell link starts the menu builder process and
+// launching the panel starts a process), for a second ratio.
+//
+// Each part that a variant leaves out is timed in runs of its own: the
+// package's files are written (untimed), then only the install steps of that
+// part run, on the clock. Every figure printed was measured as it stands;
+// none is the difference of two others.
 //
 // The floor copies the files the last variant installed. What to copy where
 // is worked out before the clock starts; that variant launched nothing, so
@@ -27,14 +29,17 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "engine/install_run_win.h"
 #include "engine/install_sequence_win.h"
 #include "engine/install_worker_win.h"
+#include "system/com_win.h"
 #include "system/file_ops_win.h"
 #include "system/path_names.h"
 #include "system/process_control_win.h"
@@ -113,13 +118,18 @@ void Wipe(const InstallerState& state) {
         DeleteDirectoryTree(*panel);
 }
 
-// Milliseconds from starting the worker to its WorkerFinished report.
-double TimeInstallation(const std::shared_ptr<InstallerState>& state, HWND window) {
+InstallOptions BenchOptions(HWND window) {
     InstallOptions options;
     options.OwnerWindow = window;
     options.BaseFolder = kBase;
     options.Unattended = true;
     options.LangId = 1033;
+    return options;
+}
+
+// Milliseconds from starting the worker to its WorkerFinished report.
+double TimeInstallation(const std::shared_ptr<InstallerState>& state, HWND window) {
+    const InstallOptions options = BenchOptions(window);
     g_finished = false;
     const double start = Now();
     if (!StartInstallWorker(state, options, InstallWorker))
@@ -197,10 +207,8 @@ void PrintRatio(const char* name, double minimum, double median) {
 
 // One way of installing the package: which of its parts stay in.
 struct Variant {
-    bool Drivers;
-    bool Services;
-    bool Shortcuts;
-    bool Launch;
+    bool DriversAndServices;
+    bool ShortcutsAndLaunch;
     std::vector<double> Times;
 };
 
@@ -208,22 +216,74 @@ std::shared_ptr<InstallerState> LoadVariant(const std::vector<uint8_t>& package,
     auto state = std::make_shared<InstallerState>();
     if (!LoadPackage(*state, package.data(), package.size()))
         return nullptr;
-    if (!variant.Drivers)
+    if (!variant.DriversAndServices) {
         state->DriverBatchSetList.clear();
-    if (!variant.Services)
         state->ServiceList.clear();
-    if (!variant.Shortcuts) {
+    }
+    if (!variant.ShortcutsAndLaunch) {
         state->ProgramsShortcutList.clear();
         state->DesktopShortcutList.clear();
-    }
-    if (!variant.Launch)
         state->LaunchList.clear();
+    }
     return state;
 }
 
-size_t ShortcutCount(const InstallerState& state) {
-    return static_cast<size_t>(std::distance(state.ProgramsShortcutList.begin(), state.ProgramsShortcutList.end()) +
-                               std::distance(state.DesktopShortcutList.begin(), state.DesktopShortcutList.end()));
+// The install steps of one part, as the sequence runs them.
+void DriverBatches(InstallRun& run) {
+    RunDriverBatches(run);
+}
+
+// Creation as in the install steps, then the start as the finish does it.
+void ServiceCreateAndStart(InstallRun& run) {
+    CreatePackageServices(run);
+    for (const ServiceEntry& entry : run.State.ServiceList)
+        StartServiceByName(BaseNameOfPath(entry.File->Name));
+}
+
+void ShellLinks(InstallRun& run) {
+    ComInitialization apartment;
+    CreateProgramsShortcuts(run);
+    CreateDesktopShortcuts(run);
+}
+
+// The finish's launch: the programs start hidden, nothing waits for them.
+void ProgramLaunch(InstallRun& run) {
+    for (const PackageFile* file : run.State.LaunchList)
+        if (std::optional<std::u16string> program = FullPathOfPackageFile(*file))
+            RunProcess(CommandLine{*program, u"-h"}, 0);
+}
+
+struct Part {
+    const char* Name;
+    void (*Steps)(InstallRun&);
+    size_t Count;  // batch sets, services, links or programs
+    std::vector<double> Times;
+};
+
+// Milliseconds the part's steps take on a machine that holds the package's
+// files and nothing else of it.
+double TimePart(const std::vector<uint8_t>& package, const Part& part) {
+    std::shared_ptr<InstallerState> state = LoadVariant(package, Variant{true, true, {}});
+    if (!state)
+        return -1;
+    Wipe(*state);
+    state->Options = BenchOptions(nullptr);
+    state->Running = true;
+    InstallRun run{*state, *state->Tree, {}, std::nullopt};
+    CreateInstallFolders(run);
+    WritePackageFiles(run);
+    const double start = Now();
+    part.Steps(run);
+    const double elapsed = Now() - start;
+    ClearUninstallLog(run.Log);
+    Wipe(*state);
+    ReleaseInstallerState(state);
+    return elapsed;
+}
+
+template <typename List>
+size_t CountOf(const List& list) {
+    return static_cast<size_t>(std::distance(list.begin(), list.end()));
 }
 
 }  // namespace
@@ -237,24 +297,25 @@ int wmain(int argc, wchar_t** argv) {
     const std::vector<uint8_t> package = ReadPackage(argv[1]);
     HWND window = CreateReportWindow();
     CreateDirectoryW(WidePtr(kBase), nullptr);
-    Variant full{true, true, true, true, {}};
-    Variant noDrivers{false, true, true, true, {}};
-    Variant core{false, false, true, true, {}};
-    Variant noShortcuts{false, false, false, true, {}};
-    Variant bare{false, false, false, false, {}};
+    Variant full{true, true, {}};
+    Variant core{false, true, {}};
+    Variant bare{false, false, {}};
+    std::shared_ptr<InstallerState> counted = LoadVariant(package, full);
+    if (!counted || !window) {
+        std::fprintf(stderr, "install_bench: the package or the report window is missing\n");
+        return 1;
+    }
+    std::vector<Part> parts{
+        {"driver batches", DriverBatches, CountOf(counted->DriverBatchSetList), {}},
+        {"service create and start", ServiceCreateAndStart, CountOf(counted->ServiceList), {}},
+        {"shell links", ShellLinks, CountOf(counted->ProgramsShortcutList) + CountOf(counted->DesktopShortcutList), {}},
+        {"program launch", ProgramLaunch, CountOf(counted->LaunchList), {}},
+    };
+    ReleaseInstallerState(counted);
     std::vector<double> floor;
-    size_t shortcuts = 0, launches = 0;
     for (int run = 0; run < runs; ++run) {
-        for (Variant* variant : {&full, &noDrivers, &core, &noShortcuts, &bare}) {
+        for (Variant* variant : {&full, &core, &bare}) {
             std::shared_ptr<InstallerState> state = LoadVariant(package, *variant);
-            if (!state || !window) {
-                std::fprintf(stderr, "install_bench: the package or the report window is missing\n");
-                return 1;
-            }
-            if (variant == &full) {
-                shortcuts = ShortcutCount(*state);
-                launches = static_cast<size_t>(std::distance(state->LaunchList.begin(), state->LaunchList.end()));
-            }
             Wipe(*state);
             variant->Times.push_back(TimeInstallation(state, window));
             // The last variant launched nothing, so the copy has the machine to itself.
@@ -263,24 +324,22 @@ int wmain(int argc, wchar_t** argv) {
             Wipe(*state);
             ReleaseInstallerState(state);
         }
+        for (Part& part : parts)
+            part.Times.push_back(TimePart(package, part));
     }
     // Minimums are the steadier figures on a busy machine; medians show the spread.
-    auto printDifference = [](const char* name, const Variant& with, const Variant& without) {
-        Print(name, Min(with.Times) - Min(without.Times), Median(with.Times) - Median(without.Times));
-    };
-    char shortcutsName[64], launchName[64];
-    std::snprintf(shortcutsName, sizeof shortcutsName, "  of which shell links (%u)", static_cast<unsigned>(shortcuts));
-    std::snprintf(launchName, sizeof launchName, "  of which program launch (%u)", static_cast<unsigned>(launches));
     std::printf("install bench, %d runs, ms (minimum / median)\n", runs);
     Print("whole installation", Min(full.Times), Median(full.Times));
-    printDifference("driver batches", full, noDrivers);
-    printDifference("service create/start/waits", noDrivers, core);
-    Print("installation without those", Min(core.Times), Median(core.Times));
-    printDifference(shortcutsName, core, noShortcuts);
-    printDifference(launchName, noShortcuts, bare);
-    Print("rest (without links and launch)", Min(bare.Times), Median(bare.Times));
+    Print("without drivers and services", Min(core.Times), Median(core.Times));
+    Print("also without links and launch", Min(bare.Times), Median(bare.Times));
     Print("floor: plain copy of files", Min(floor), Median(floor));
     PrintRatio("ratio (without those / floor)", Min(core.Times) / Min(floor), Median(core.Times) / Median(floor));
-    PrintRatio("ratio (rest / floor)", Min(bare.Times) / Min(floor), Median(bare.Times) / Median(floor));
+    PrintRatio("ratio (also without / floor)", Min(bare.Times) / Min(floor), Median(bare.Times) / Median(floor));
+    std::printf("each part in runs of its own, on the written files\n");
+    for (const Part& part : parts) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%s (%u)", part.Name, static_cast<unsigned>(part.Count));
+        Print(name, Min(part.Times), Median(part.Times));
+    }
     return 0;
 }

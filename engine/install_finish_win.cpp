@@ -28,14 +28,16 @@ void WritePanelConfiguration(const InstallRun& run) {
     EnsureDirectory(*folder);
     const PanelConfig config{static_cast<uint16_t>(run.State.Options.LangId & 0xFFFF), kPanelLoopbackAddress,
                              kPanelPort};
-    WritePanelConfig(config, *file);
+    const bool written = WritePanelConfig(config, *file);
+    LogAction("write-panel-config", written, GetLastError(), *file);
 }
 
 void RemoveLegacyService() {
     if (!ServiceExists(kLegacyServiceName))
         return;
     StopServiceByName(kLegacyServiceName);
-    StopAndDeleteService(kLegacyServiceName);
+    const bool deleted = StopAndDeleteService(kLegacyServiceName);
+    LogAction("remove-legacy-service", deleted, GetLastError(), kLegacyServiceName);
 }
 
 // Recorded also when the service could not be started or opened.
@@ -44,6 +46,7 @@ void StartPackageServices(InstallRun& run) {
         const std::u16string name = BaseNameOfPath(entry.File->Name);
         SendReport(run.State, ReportKind::StartingService, name);
         StartServiceByName(name);
+        LogAction("start-service", true, 0, name);
         RecordAction(run, ServiceStartedRecord, name);
     }
 }
@@ -55,7 +58,8 @@ void LaunchPrograms(const InstallRun& run) {
         // The command line, " -h" included, must fit as a whole.
         if (!program || program->size() + (hidden ? 3 : 0) > kMaxPathUnits)
             continue;
-        RunProcess(CommandLine{*program, hidden ? u"-h" : u""}, 0);
+        const bool started = RunProcess(CommandLine{*program, hidden ? u"-h" : u""}, 0);
+        LogAction("launch", started, GetLastError(), *program);
         PauseUnlessUnattended(run, kAfterLaunchMs);
     }
 }
@@ -66,8 +70,10 @@ void FinishInstallation(InstallRun& run) {
     WritePanelConfiguration(run);
     RemoveLegacyService();
     StartPackageServices(run);
-    if (run.LogPath)
-        SaveUninstallLog(run.Log, *run.LogPath);
+    if (run.LogPath) {
+        const bool saved = SaveUninstallLog(run.Log, *run.LogPath);
+        LogAction("save-uninstall-log", saved, GetLastError(), *run.LogPath);
+    }
     SendReport(run.State, ReportKind::Completed);
     LaunchPrograms(run);
 }

@@ -9,7 +9,9 @@
 #include "system/path_names.h"
 #include "system/process_control_win.h"
 #include "system/record_undo_win.h"
+#include "system/run_log.h"
 #include "system/service_control_win.h"
+#include "system/text.h"
 #include "system/text_win.h"
 
 namespace {
@@ -36,6 +38,8 @@ void UndoService(const InstallRun& run, const std::u16string& programPath) {
 }
 
 void UndoRecord(const InstallRun& run, const ActionRecord& record) {
+    if (IsRunLogOpen())
+        WriteLogLine("rollback", u"undo " + Utf8ToUtf16(RecordTypeName(record.Type)) + u" " + RecordSubject(record));
     if (UndoEntryRecord(record))
         return;
     const std::u16string text = RecordText(record);
@@ -67,5 +71,6 @@ void RollBackInstallation(InstallRun& run) {
     // The company folder goes only when nothing else is left in it.
     if (std::optional<std::u16string> company = JoinPath(run.State.Options.BaseFolder, run.State.Company))
         RemoveDirectoryW(WidePtr(*company));
+    RemoveRecordedDirectories(records);
     SendReport(run.State, ReportKind::RolledBack);
 }

@@ -1,5 +1,6 @@
 // The working data of one installation run and the steps that make it up,
-// shared by the files of the install sequence (not used elsewhere).
+// shared by the files of the install sequence and by the install benchmark,
+// which times some steps on their own (used nowhere else).
 //
 // Every step appends a record to the run's log for each action it did, at
 // the moment it did it, so that a rollback or a later removal undoes exactly
@@ -28,6 +29,8 @@ struct InstallRun {
     std::optional<std::u16string> LogPath;
     // How often the install batch of a HID driver batch set runs.
     int32_t HidRuns = 1;
+    // A file or service could not be created (as opposed to a stop request).
+    bool Failed = false;
 };
 
 // Helpers used by every step.
@@ -35,11 +38,17 @@ bool StillRunning(const InstallRun& run);
 // Sleep(ms) unless the run is unattended.
 void PauseUnlessUnattended(const InstallRun& run, DWORD ms);
 void RecordAction(InstallRun& run, uint8_t type, std::u16string_view text);
+// One "action" line of the run log: `what` on `subject`, and the Win32 error
+// when it failed (read by the caller right after the failing call).
+void LogAction(std::string_view what, bool ok, DWORD error, std::u16string_view subject);
 
 // Steps 2 to 11: log header, folders, stopping services and programs of an
 // earlier copy, the package files, the product key, driver batches, services.
 void StartLog(InstallRun& run);
 void CreateInstallFolders(InstallRun& run);
+// A base folder that does not exist is made with its missing parents; each
+// folder made is recorded as a DirectoryRecord.
+void CreateMissingBaseFolders(InstallRun& run);
 void StopPackageServices(InstallRun& run);
 void CloseRunningCopies(InstallRun& run);
 void WritePackageFiles(InstallRun& run);

@@ -5,6 +5,7 @@
 #include "system/com_win.h"
 #include "system/path_names.h"
 #include "system/previous_version_win.h"
+#include "system/run_log.h"
 
 namespace {
 
@@ -67,16 +68,28 @@ void RecordAction(InstallRun& run, uint8_t type, std::u16string_view text) {
     AppendTextRecord(run.Log.Records, type, text);
 }
 
+void LogAction(std::string_view what, bool ok, DWORD error, std::u16string_view subject) {
+    WriteLogResult("action", what, ok, ok ? 0 : error, subject);
+}
+
 void InstallWorker(InstallerState& state) {
+    RunOutcome outcome = RunOutcome::Failed;
     if (HasPackage(state)) {
         InstallRun run{state, *state.Tree, {}, LogPathOf(state)};
         RemovePreviousVersion(state, ReportPreviousVersion);
         RunSteps(run);
-        if (StillRunning(run))
+        if (StillRunning(run)) {
             FinishInstallation(run);
-        else
+            outcome = RunOutcome::Completed;
+        } else {
+            WriteLogLine("info", run.Failed ? u"rolling back after a failure" : u"rolling back: the run was stopped");
             RollBackInstallation(run);
+            outcome = run.Failed ? RunOutcome::Failed : RunOutcome::Cancelled;
+        }
         ClearUninstallLog(run.Log);
+    } else {
+        WriteLogLine("error", u"no package to install: a tree, a company and a product are needed");
     }
+    state.Outcome = outcome;
     SendReport(state, ReportKind::WorkerFinished);
 }

@@ -33,7 +33,9 @@ void CreateShortcutsIn(InstallRun& run,
         // The link file's own name carries ".lnk" besides the recorded base.
         if (!link || !target || link->size() + 4 > kMaxPathUnits)
             continue;
-        if (CreateShortcut(*link, *target))
+        const bool created = CreateShortcut(*link, *target);
+        LogAction("create-shortcut", created, GetLastError(), *link + u".lnk");
+        if (created)
             RecordAction(run, type, *link);
     }
 }
@@ -59,7 +61,11 @@ void AddDesktopMenuEntries(InstallRun& run) {
         if (!StillRunning(run))
             return;
         std::optional<std::u16string> target = FullPathOfPackageFile(*entry.File);
-        if (target && AddDesktopMenuEntry(entry.DisplayName, *target))
+        if (!target)
+            continue;
+        const bool added = AddDesktopMenuEntry(entry.DisplayName, *target);
+        LogAction("add-desktop-menu-entry", added, GetLastError(), entry.DisplayName);
+        if (added)
             RecordAction(run, DesktopMenuRecord, entry.DisplayName);
     }
 }
@@ -69,7 +75,9 @@ void WriteSystemFolderFiles(InstallRun& run) {
         if (!StillRunning(run))
             return;
         std::u16string target;
-        if (WriteFileToSystemFolder(file, &target))
+        const bool written = WriteFileToSystemFolder(file, &target);
+        LogAction("write-system-file", written, GetLastError(), target);
+        if (written)
             RecordAction(run, SystemFileRecord, target);
     }
 }
@@ -88,7 +96,8 @@ void AddUninstallEntryOf(InstallRun& run) {
     if (!uninstaller)
         return;
     // Recorded whatever the outcome: removing an entry that is not there is harmless.
-    AddUninstallEntry(run.State.Company, run.Tree.RootName, *uninstaller);
+    const bool added = AddUninstallEntry(run.State.Company, run.Tree.RootName, *uninstaller);
+    LogAction("add-uninstall-entry", added, GetLastError(), run.State.Product);
     RecordAction(run, UninstallEntryRecord, run.State.Product);
 }
 
@@ -102,7 +111,8 @@ void AddRunEntries(InstallRun& run) {
         const std::u16string commandLine = RunEntryCommandLine(*program);
         if (commandLine.size() > kMaxPathUnits)
             continue;
-        AddRunEntry(*program);
+        const bool added = AddRunEntry(*program);
+        LogAction("add-run-entry", added, GetLastError(), commandLine);
         RecordAction(run, RunEntryRecord, commandLine);
     }
 }

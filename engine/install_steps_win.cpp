@@ -8,7 +8,9 @@
 #include "system/file_ops_win.h"
 #include "system/path_names.h"
 #include "system/process_control_win.h"
+#include "system/product_constants.h"
 #include "system/product_key_win.h"
+#include "system/run_log.h"
 #include "system/service_control_win.h"
 #include "system/text_win.h"
 #include "system/unique_handle_win.h"
@@ -38,17 +40,20 @@ std::u16string UnboundedPathOf(const PackageFile& file, const std::u16string& in
 struct WriteOutcome {
     bool Created = false;
     bool Complete = false;
+    DWORD Error = 0;  // of the failing call
 };
 
 WriteOutcome WriteWholePackageFile(const PackageFile& file, const std::u16string& path) {
     UniqueFile handle(CreateFileW(WidePtr(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle)
-        return {};
+        return {false, false, GetLastError()};
     DWORD written = 0;
     const bool wrote = file.Size == 0 || (file.Data.size() >= file.Size &&
                                           WriteFile(handle.Get(), file.Data.data(), file.Size, &written, nullptr));
-    return {true, wrote && written == file.Size};
+    const DWORD error = wrote ? ERROR_HANDLE_DISK_FULL : GetLastError();
+    const bool complete = file.Size == 0 || (wrote && written == file.Size);
+    return {true, complete, complete ? 0 : error};
 }
 
 // Writes one package file; false when the run must stop. A file that was
@@ -58,12 +63,15 @@ bool WriteOnePackageFile(InstallRun& run, const PackageFile& file) {
     std::optional<std::u16string> path = FullPathOfPackageFile(file);
     const std::u16string shown = path ? *path : UnboundedPathOf(file, run.Tree.InstallFolder);
     SendReport(run.State, ReportKind::CopyingFile, shown);
-    const WriteOutcome outcome = path ? WriteWholePackageFile(file, *path) : WriteOutcome{};
+    const WriteOutcome outcome =
+        path ? WriteWholePackageFile(file, *path) : WriteOutcome{false, false, ERROR_FILENAME_EXCED_RANGE};
     if (outcome.Created)
         RecordAction(run, FileRecord, *path);
+    LogAction("write-file", outcome.Complete, outcome.Error, shown);
     if (outcome.Complete)
         return true;
     SendReport(run.State, ReportKind::FileCreateFailed, shown);
+    run.Failed = true;
     run.State.Running = false;
     return false;
 }
@@ -86,7 +94,9 @@ std::optional<std::u16string> BatchPathOf(const PackageFile* file) {
 }
 
 bool RunBatch(const std::u16string& path) {
-    return RunProcess(CommandLine{path, u""}, kDriverBatchLimitMs);
+    const bool ok = RunProcess(CommandLine{path, u""}, kDriverBatchLimitMs);
+    LogAction("run-batch", ok, GetLastError(), path);
+    return ok;
 }
 
 void RunDriverBatchSet(InstallRun& run, const DriverBatchSet& set, bool x64) {
@@ -117,19 +127,53 @@ bool CreateOneService(InstallRun& run, const ServiceEntry& entry) {
         return true;  // its file could not have been written either
     if (ServiceExists(name)) {
         SendReport(run.State, ReportKind::RemovingService, name);
-        StopAndDeleteService(name);
+        const bool deleted = StopAndDeleteService(name);
+        LogAction("delete-existing-service", deleted, GetLastError(), name);
     }
     SendReport(run.State, ReportKind::InstallingService, *path);
-    if (CreateAutoStartService(name, *path, entry.Description)) {
+    const bool created = CreateAutoStartService(name, *path, entry.Description);
+    LogAction("create-service", created, GetLastError(), name + u" " + *path);
+    if (created) {
         RecordAction(run, ServiceRecord, *path);
         return true;
     }
     SendReport(run.State, ReportKind::ServiceCreateFailed, *path);
+    run.Failed = true;
     run.State.Running = false;
     return false;
 }
 
+// The base folder and every missing folder above it, outermost first; none
+// when the base folder exists. A drive or share root is never "missing".
+std::vector<std::u16string> MissingBaseFolders(const std::u16string& base) {
+    std::vector<std::u16string> missing;
+    std::u16string folder = base;
+    while (!folder.empty() && folder.back() == u'\\')
+        folder.pop_back();
+    while (folder.size() > 3 && !PathExists(folder)) {
+        missing.insert(missing.begin(), folder);
+        const size_t slash = folder.find_last_of(u'\\');
+        if (slash == std::u16string::npos || slash < 2)
+            break;
+        folder.resize(slash);
+    }
+    return missing;
+}
+
 }  // namespace
+
+// Each folder is recorded once made, so a rollback or a removal takes it
+// away again when it is empty; one that cannot be made fails the run later,
+// at its first file.
+void CreateMissingBaseFolders(InstallRun& run) {
+    for (const std::u16string& folder : MissingBaseFolders(run.State.Options.BaseFolder)) {
+        const bool made = CreateDirectoryW(WidePtr(folder), nullptr) != FALSE;
+        LogAction("create-base-folder", made, GetLastError(), folder);
+        if (!made)
+            return;
+        RecordAction(run, DirectoryRecord, folder);
+    }
+}
 
 void StartLog(InstallRun& run) {
     run.Log.BaseFolder = run.State.Options.BaseFolder;
@@ -147,6 +191,7 @@ void CreateInstallFolders(InstallRun& run) {
         product ? *product : run.State.Options.BaseFolder + u"\\" + run.State.Company + u"\\" + run.State.Product;
     if (!product)
         return;
+    CreateMissingBaseFolders(run);
     EnsureDirectory(*company);
     CreateInstallDirectories(run.Tree);
 }
@@ -158,6 +203,7 @@ void StopPackageServices(InstallRun& run) {
             continue;
         SendReport(run.State, ReportKind::StoppingService, name);
         StopServiceByName(name);
+        LogAction("stop-service", true, 0, name);
     }
 }
 
@@ -166,8 +212,10 @@ void CloseRunningCopies(InstallRun& run) {
         if (!StillRunning(run))
             return;
         std::optional<std::u16string> path = FullPathOfPackageFile(file);
-        if (path && HasExeExtension(*path) && PathExists(*path))
+        if (path && HasExeExtension(*path) && PathExists(*path)) {
             TerminateProcessesByPath(*path);
+            LogAction("close-running-copies", true, 0, *path);
+        }
     }
 }
 
@@ -180,7 +228,9 @@ void WritePackageFiles(InstallRun& run) {
 
 void RecordProductKey(InstallRun& run) {
     std::vector<uint8_t> keyRecord;
-    if (WriteProductKey(run.State, &keyRecord))
+    const bool written = WriteProductKey(run.State, &keyRecord);
+    LogAction("write-product-key", written, GetLastError(), std::u16string(u"HKLM\\") + kProductKeyPath);
+    if (written)
         AppendRecord(run.Log.Records, RegistryKeyRecord, keyRecord.data(), static_cast<uint32_t>(keyRecord.size()));
 }
 

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "system/run_log.h"
+#include "system/text.h"
+
 namespace {
 
 struct WorkerStart {
@@ -61,6 +64,15 @@ ReportOutcome SendReport(const InstallerState& state, ReportKind kind, std::u16s
     const ReportRule& rule = RuleOf(kind);
     HWND owner = static_cast<HWND>(state.Options.OwnerWindow);
     ReportOutcome outcome;
+    // The log takes every report, whatever the window is shown; a failure a
+    // window would show in a message box is the log's error line.
+    if (IsRunLogOpen()) {
+        std::u16string line = Utf8ToUtf16(ProgressCodeName(rule.Code));
+        if (rule.CarriesText && !text.empty())
+            line += u" " + std::u16string(text);
+        const bool failure = kind == ReportKind::FileCreateFailed || kind == ReportKind::ServiceCreateFailed;
+        WriteLogLine(failure ? "error" : "report", line);
+    }
     if (!ShouldSendReport(rule, owner != nullptr, state.Options.Unattended))
         return outcome;
     // The text travels with its terminator; a std::u16string guarantees one.

@@ -59,6 +59,15 @@ struct InstallOptions {
     uint32_t LangId = 0;
 };
 
+// How the last run on the state ended; written by the worker before its
+// last report, read by whoever waits for the worker to end.
+enum class RunOutcome : uint8_t {
+    None,       // no run has ended
+    Completed,  // installed
+    Failed,     // a file or service could not be created; rolled back
+    Cancelled,  // stopped from outside; rolled back
+};
+
 struct InstallerState {
     InstallerState() = default;
     InstallerState(const InstallerState&) = delete;
@@ -82,4 +91,5 @@ struct InstallerState {
     InstallOptions Options;
     std::atomic<bool> Running{false};  // cleared by the window to stop the worker
     WorkerThreadHandle WorkerThread{nullptr, nullptr};
+    std::atomic<RunOutcome> Outcome{RunOutcome::None};
 };

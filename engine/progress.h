@@ -53,6 +53,9 @@ struct ReportRule {
 
 const ReportRule& RuleOf(ReportKind kind);
 
+// The code's name as the run log writes it, e.g. "CopyingFile".
+std::string_view ProgressCodeName(ProgressCode code);
+
 // A report is sent only to a window, and in an unattended run only when its
 // rule says so.
 bool ShouldSendReport(const ReportRule& rule, bool hasWindow, bool unattended);

@@ -64,6 +64,43 @@ bool ReadLog(ByteReader& reader, UninstallLog& log) {
 
 }  // namespace
 
+std::string_view RecordTypeName(uint8_t type) {
+    switch (type) {
+        case FileRecord:
+            return "FileRecord";
+        case RegistryKeyRecord:
+            return "RegistryKeyRecord";
+        case DriverUninstallRecord:
+            return "DriverUninstallRecord";
+        case ServiceRecord:
+            return "ServiceRecord";
+        case DesktopShortcutRecord:
+            return "DesktopShortcutRecord";
+        case ProgramsShortcutRecord:
+            return "ProgramsShortcutRecord";
+        case DesktopMenuRecord:
+            return "DesktopMenuRecord";
+        case SystemFileRecord:
+            return "SystemFileRecord";
+        case ServiceStartedRecord:
+            return "ServiceStartedRecord";
+        case DirectoryRecord:
+            return "DirectoryRecord";
+        case UninstallEntryRecord:
+            return "UninstallEntryRecord";
+        case RunEntryRecord:
+            return "RunEntryRecord";
+        default:
+            return "UnknownRecord";
+    }
+}
+
+std::u16string RecordSubject(const ActionRecord& record) {
+    if (record.Type == RegistryKeyRecord)
+        return record.Data.size() > 4 ? DecodeText16(record.Data.data() + 4, record.Data.size() - 4) : u"";
+    return RecordText(record);
+}
+
 ActionRecordList::ActionRecordList(ActionRecordList&& other) noexcept {
     *this = std::move(other);
 }

@@ -72,6 +72,14 @@ bool AppendTextRecord(ActionRecordList& list, uint8_t type, std::u16string_view 
 // there is none); an odd last byte is ignored.
 std::u16string RecordText(const ActionRecord& record);
 
+// The record type's name for logs, e.g. "FileRecord"; "UnknownRecord" for a
+// type no installation writes.
+std::string_view RecordTypeName(uint8_t type);
+
+// What a record names, for logs: the key path of a RegistryKeyRecord, the
+// text of every other record.
+std::u16string RecordSubject(const ActionRecord& record);
+
 // The oldest and newest records and the cursor's record; null for none.
 const ActionRecord* FirstRecord(const ActionRecordList& list);
 const ActionRecord* LastRecord(const ActionRecordList& list);

@@ -12,7 +12,9 @@
 #include "system/process_control_win.h"
 #include "system/product_key_win.h"
 #include "system/record_undo_win.h"
+#include "system/run_log.h"
 #include "system/service_control_win.h"
+#include "system/text.h"
 #include "system/text_win.h"
 #include "system/uninstall_plausibility.h"
 #include "system/unique_handle_win.h"
@@ -101,10 +103,24 @@ void UndoRecord(const ActionRecord& record) {
 void UndoRecords(RemovalContext& context) {
     for (const ActionRecord* record = MoveLast(context.Log.Records); record;
          record = MovePrevious(context.Log.Records)) {
-        if (IsPlausibleRecord(*record, context.Log, context.Places))
+        const bool plausible = IsPlausibleRecord(*record, context.Log, context.Places);
+        if (IsRunLogOpen() && record->Type != ServiceStartedRecord)
+            WriteLogLine("removal", (plausible ? u"undo " : u"refused ") + Utf8ToUtf16(RecordTypeName(record->Type)) +
+                                        u" " + RecordSubject(*record));
+        if (plausible)
             UndoRecord(*record);
         Sleep(kRecordPauseMs);
     }
+}
+
+// The plausible DirectoryRecords, for the last pass over the folders.
+ActionRecordList PlausibleDirectories(const RemovalContext& context) {
+    ActionRecordList directories;
+    for (const ActionRecord& record : context.Log.Records.Records) {
+        if (record.Type == DirectoryRecord && IsPlausibleRecord(record, context.Log, context.Places))
+            AppendRecord(directories, record.Type, record.Data.data(), record.Size);
+    }
+    return directories;
 }
 
 // The header was checked to name the install folder, so these folders are
@@ -113,6 +129,7 @@ void RemoveInstallFolders(const RemovalContext& context) {
     RemoveEmptyDirectories(context.Places.InstallFolder);
     if (std::optional<std::u16string> company = JoinPath(context.Log.BaseFolder, context.Log.Company))
         RemoveDirectoryW(WidePtr(*company));
+    RemoveRecordedDirectories(PlausibleDirectories(context));
     if (std::optional<std::u16string> panelFolder = PanelConfigFolder())
         DeleteDirectoryTree(*panelFolder);
 }
@@ -146,12 +163,16 @@ void RemoveInstallationByLog(const std::u16string& logPath,
     std::u16string folder = logPath;
     CutLastPathComponent(folder);
     RemovalContext context;
-    if (!LoadUninstallLog(context.Log, logPath) || !LogHeaderNamesFolder(context.Log, folder))
+    if (!LoadUninstallLog(context.Log, logPath) || !LogHeaderNamesFolder(context.Log, folder)) {
+        WriteLogLine("removal", u"refused a damaged or foreign uninstall log: " + logPath);
         return;
+    }
     context.Places = ResolvePlaces(folder);
+    WriteLogLine("removal", u"previous version found: " + logPath);
     if (report)
         report(state, folder);
     RunRemovalWorker(context);
+    WriteLogLine("removal", u"previous version removed from " + folder);
 }
 
 void RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report) {

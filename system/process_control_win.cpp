@@ -42,10 +42,41 @@ std::optional<std::wstring> WorkingDirectoryOf(const std::u16string& program) {
     return ToWide(folder);
 }
 
-bool WaitOrTerminate(HANDLE process, DWORD limitMs) {
-    if (WaitForSingleObject(process, limitMs) == WAIT_OBJECT_0)
+// A job that ends every process in it when its last handle closes, so a
+// batch's whole tree goes with it even should this process die while waiting.
+UniqueKernelHandle CreateKillOnCloseJob() {
+    UniqueKernelHandle job(CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job && !SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits)))
+        job.Reset();
+    return job;
+}
+
+// What a batch that ended in time left running is its own business: lifting
+// the limit before the job's handle closes leaves those processes alone.
+void ReleaseJob(HANDLE job) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+}
+
+// Waits up to `limitMs` for the process started suspended as `info`, which
+// runs in a job that kills its whole tree on timeout. Without a job (the
+// system refused one, for instance when this process sits in a job that
+// allows no nesting) only the process itself is ended at the limit.
+bool RunInJob(const PROCESS_INFORMATION& info, DWORD limitMs) {
+    UniqueKernelHandle job = CreateKillOnCloseJob();
+    if (job && !AssignProcessToJobObject(job.Get(), info.hProcess))
+        job.Reset();
+    ResumeThread(info.hThread);
+    if (WaitForSingleObject(info.hProcess, limitMs) == WAIT_OBJECT_0) {
+        if (job)
+            ReleaseJob(job.Get());
         return true;
-    TerminateProcess(process, 0);
+    }
+    if (job)
+        TerminateJobObject(job.Get(), 0);
+    TerminateProcess(info.hProcess, 0);
     return false;
 }
 
@@ -61,15 +92,24 @@ BOOL CALLBACK AskWindowToClose(HWND window, LPARAM lParam) {
     return TRUE;
 }
 
-bool HasImagePath(HANDLE process, const std::wstring& path) {
-    wchar_t image[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameExW(process, nullptr, image, MAX_PATH);
-    return length != 0 && std::wstring(image, length) == path;
+// Rights to read a process's image path (limited query; the fallback reads
+// its memory), to wait for it and to end it.
+constexpr DWORD kEndingRights = PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE;
+constexpr DWORD kFallbackRights = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
+
+// With the fallback's rights when they are granted, else with the limited
+// query alone, which is also granted for processes whose memory cannot be
+// read.
+UniqueProcess OpenForEnding(DWORD processId) {
+    UniqueProcess process(OpenProcess(kEndingRights | kFallbackRights, FALSE, processId));
+    if (!process)
+        process.Reset(OpenProcess(kEndingRights, FALSE, processId));
+    return process;
 }
 
-void EndProcess(DWORD processId, const std::wstring& path, const TerminateWaits& waits) {
-    UniqueProcess process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
-    if (!process || !HasImagePath(process.Get(), path))
+void EndProcess(DWORD processId, const std::u16string& path, const TerminateWaits& waits) {
+    UniqueProcess process = OpenForEnding(processId);
+    if (!process || ProcessImagePath(process.Get()) != path)
         return;
     EnumWindows(AskWindowToClose, static_cast<LPARAM>(processId));
     if (WaitForSingleObject(process.Get(), waits.CloseMs) == WAIT_TIMEOUT) {
@@ -104,17 +144,30 @@ bool RunProcess(const CommandLine& command, DWORD limitMs) {
     PROCESS_INFORMATION info = {};
     // CreateProcessW may write into the command line, so it gets the string's
     // own (writable) buffer.
-    if (!CreateProcessW(nullptr, line->data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+    // With a limit the process starts suspended, so that it is in its job
+    // before it can start anything of its own.
+    const DWORD flags = CREATE_NEW_CONSOLE | (limitMs != 0 ? CREATE_SUSPENDED : 0);
+    if (!CreateProcessW(nullptr, line->data(), nullptr, nullptr, FALSE, flags, nullptr,
                         folder ? folder->c_str() : nullptr, &startup, &info))
         return false;
     UniqueProcess process(info.hProcess);
     UniqueThread thread(info.hThread);
-    return limitMs == 0 || WaitOrTerminate(process.Get(), limitMs);
+    return limitMs == 0 || RunInJob(info, limitMs);
+}
+
+std::optional<std::u16string> ProcessImagePath(HANDLE process) {
+    wchar_t image[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (QueryFullProcessImageNameW(process, 0, image, &length))
+        return FromWide(std::wstring_view(image, length));
+    length = GetModuleFileNameExW(process, nullptr, image, MAX_PATH);
+    if (length == 0)
+        return std::nullopt;
+    return FromWide(std::wstring_view(image, length));
 }
 
 bool TerminateProcessesByPath(const std::u16string& path, const TerminateWaits& waits) {
     const std::wstring imageName = ToWide(FileNameOfPath(path));
-    const std::wstring imagePath = ToWide(path);
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
         return true;
@@ -123,7 +176,7 @@ bool TerminateProcessesByPath(const std::u16string& path, const TerminateWaits& 
     for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
         // Compared unit by unit: a differently cased image is another program.
         if (imageName == entry.szExeFile)
-            EndProcess(entry.th32ProcessID, imagePath, waits);
+            EndProcess(entry.th32ProcessID, path, waits);
     }
     return true;
 }

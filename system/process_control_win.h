@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // Enables SeDebugPrivilege in this process's token, so that processes of
@@ -25,12 +26,17 @@ inline constexpr size_t kMaxCommandLineUnits = 32766;
 
 // Starts `command` hidden in a new console, in the folder of its program (the
 // path up to its last backslash, "C:\" for a program in a drive root; a
-// program without a folder runs in this process's current folder). A batch file runs under the command interpreter.
-// With `limitMs` 0 the result is true once the process was created; otherwise waits up to `limitMs` and, when the
-// process is still running then, ends it with exit code 0 and gives false. The process's exit code is not examined.
-// False without starting anything when the program path holds a quote or the
-// quoted command line would be longer than kMaxCommandLineUnits; false when
-// CreateProcessW fails (its error is kept in GetLastError()).
+// program without a folder runs in this process's current folder). A batch
+// file runs under the command interpreter. With `limitMs` 0 the result is
+// true once the process was created. Otherwise the process runs in a job
+// object and the call waits up to `limitMs`: when it is still running then,
+// it and every process it started (its whole tree in the job) are ended with
+// exit code 0 and the result is false; what a process that ended in time
+// left running is left alone. Should the system refuse the job, only the
+// process itself is ended at the limit. The process's exit code is not
+// examined. False without starting anything when the program path holds a
+// quote or the quoted command line would be longer than kMaxCommandLineUnits;
+// false when CreateProcessW fails (its error is kept in GetLastError()).
 bool RunProcess(const CommandLine& command, DWORD limitMs);
 
 // How long TerminateProcessesByPath waits by default for a matching process
@@ -43,6 +49,14 @@ struct TerminateWaits {
     DWORD CloseMs = kCloseWaitMs;
     DWORD TerminateMs = kTerminateWaitMs;
 };
+
+// The full image path of `process`, read with QueryFullProcessImageNameW
+// (which needs only PROCESS_QUERY_LIMITED_INFORMATION and, unlike the module
+// list, reads a 64-bit process from a 32-bit one), or else with
+// GetModuleFileNameExW (needs PROCESS_QUERY_INFORMATION | PROCESS_VM_READ).
+// Nothing when neither can read it. A path longer than MAX_PATH - 1 units
+// comes back cut short (the fallback truncates), so it matches no full path.
+std::optional<std::u16string> ProcessImagePath(HANDLE process);
 
 // Ends every running process whose image is exactly `path`: its image name
 // (the text after the last backslash) must match a process's image name and

@@ -14,3 +14,10 @@ inline constexpr char16_t kLegacyServiceName[] = u"QXScreenService";
 
 // Title of the installer's window.
 inline constexpr char16_t kWindowTitle[] = u"Zorvanelle Driver Installation";
+
+// Machine-wide mutex held by an installation or removal for its whole run, so
+// two never work on the product at once.
+inline constexpr char16_t kRunMutexName[] = u"Global\\TrovalisServerV7.InstallOrRemove";
+
+// Name of the install log a quiet run writes to %TEMP% when not told where.
+inline constexpr char16_t kInstallLogFileName[] = u"TrovalisInstallV7.log";

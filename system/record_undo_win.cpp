@@ -7,6 +7,13 @@
 #include "system/shortcut_win.h"
 #include "system/text_win.h"
 
+void RemoveRecordedDirectories(const ActionRecordList& records) {
+    for (auto record = records.Records.rbegin(); record != records.Records.rend(); ++record) {
+        if (record->Type == DirectoryRecord)
+            RemoveDirectoryW(WidePtr(RecordText(*record)));
+    }
+}
+
 bool UndoEntryRecord(const ActionRecord& record) {
     switch (record.Type) {
         case RegistryKeyRecord:

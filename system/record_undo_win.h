@@ -11,3 +11,8 @@
 // returns false, doing nothing, for every other kind. Failures are ignored:
 // what is already gone stays gone, and a folder that is not empty stays.
 bool UndoEntryRecord(const ActionRecord& record);
+
+// Removes, newest first, every recorded directory that is empty by now. The
+// base folders an installation made are older than its install folder, so
+// they can only go once that folder is gone: callers run this last.
+void RemoveRecordedDirectories(const ActionRecordList& records);

@@ -58,8 +58,10 @@ bool CreateAutoStartService(const std::u16string& name,
                             const std::u16string& executablePath,
                             const std::optional<std::u16string>& description) {
     std::optional<std::wstring> imagePath = QuotedImagePath(executablePath);
-    if (!imagePath)
+    if (!imagePath) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
+    }
     UniqueService manager = OpenManager();
     if (!manager)
         return false;
@@ -67,8 +69,13 @@ bool CreateAutoStartService(const std::u16string& name,
     UniqueService service(CreateServiceW(manager.Get(), WidePtr(name), WidePtr(name), SERVICE_ALL_ACCESS,
                                          SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
                                          imagePath->c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
-    if (!service)
+    if (!service) {
+        // Closing the manager must not hide why the creation failed.
+        const DWORD error = GetLastError();
+        manager.Reset();
+        SetLastError(error);
         return false;
+    }
     if (description)
         SetDescription(service.Get(), *description);
     return true;

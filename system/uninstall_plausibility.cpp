@@ -75,6 +75,16 @@ bool LogHeaderNamesFolder(const UninstallLog& log, std::u16string_view folder) {
     return named && EqualPathText(*named, folder);
 }
 
+bool IsBaseFolderOrAbove(std::u16string_view path, std::u16string_view baseFolder) {
+    while (!baseFolder.empty() && baseFolder.back() == u'\\')
+        baseFolder.remove_suffix(1);
+    if (path.size() <= 3 || path.size() > baseFolder.size())
+        return false;
+    if (path.size() < baseFolder.size() && baseFolder[path.size()] != u'\\')
+        return false;
+    return EqualPathText(path, baseFolder.substr(0, path.size()));
+}
+
 bool IsPlausibleRecord(const ActionRecord& record, const UninstallLog& log, const RemovalPlaces& places) {
     std::u16string text = RecordText(record);
     switch (record.Type) {
@@ -86,8 +96,11 @@ bool IsPlausibleRecord(const ActionRecord& record, const UninstallLog& log, cons
             return IsDirectlyInside(text, places.SystemFolder);
         case DesktopShortcutRecord:
         case ProgramsShortcutRecord:
-        case DirectoryRecord:
             return IsInsideAny(text, places.ShortcutFolders);
+        case DirectoryRecord:
+            // Shortcut folders, and the base folder with the parents an
+            // installation had to make for it (only empty ones ever go).
+            return IsInsideAny(text, places.ShortcutFolders) || IsBaseFolderOrAbove(text, log.BaseFolder);
         case RegistryKeyRecord:
             return IsProductKeyRecord(record);
         case UninstallEntryRecord:

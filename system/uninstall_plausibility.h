@@ -35,6 +35,10 @@ bool EqualPathText(std::u16string_view a, std::u16string_view b);
 // folder.
 bool IsPathInside(std::u16string_view path, std::u16string_view folder);
 
+// True when `path` is `baseFolder` or one of the folders above it, short of
+// a drive root (ASCII letter case ignored).
+bool IsBaseFolderOrAbove(std::u16string_view path, std::u16string_view baseFolder);
+
 // True when the log's header names `folder`: BaseFolder\Company\Product equals
 // it, and Company and Product are plain names.
 bool LogHeaderNamesFolder(const UninstallLog& log, std::u16string_view folder);

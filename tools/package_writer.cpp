@@ -165,8 +165,10 @@ std::vector<uint8_t> MakeFileStore(const StoreFolder& root, StoreLayout layout) 
 }
 
 std::vector<uint8_t> MakePackage(const std::vector<uint8_t>& scriptBlock, const std::vector<uint8_t>& storeBlock) {
+    const size_t size = kU32 + scriptBlock.size() + storeBlock.size();
     std::vector<uint8_t> package;
-    AppendU32LE(package, static_cast<uint32_t>(kU32 + scriptBlock.size() + storeBlock.size()));
+    package.reserve(size);
+    AppendU32LE(package, static_cast<uint32_t>(size));
     package.insert(package.end(), scriptBlock.begin(), scriptBlock.end());
     package.insert(package.end(), storeBlock.begin(), storeBlock.end());
     return package;

@@ -16,7 +16,7 @@ bool CTrovalisInstallV7App::InitInstance() {
         gdiplusToken_ = token;
     SetRegistryKey(L"Local AppWizard-Generated Applications");
 
-    CTrovalisInstallV7Dlg dialog;
+    CTrovalisInstallV7Dlg dialog(options_);
     MainWindow = &dialog;
     dialog.DoModal();
     MainWindow = nullptr;

@@ -5,13 +5,16 @@
 
 #include <cstdint>
 
+#include "engine/run_contract.h"
 #include "ui/dialog_framework_win.h"
 
 class CTrovalisInstallV7App : public CWinApp {
   public:
+    explicit CTrovalisInstallV7App(const CommandLineOptions& options) : options_(options) {}
     bool InitInstance() override;
     int ExitInstance() override;
 
   private:
     uintptr_t gdiplusToken_ = 0;  // from GdiplusStartup, returned at shut-down
+    CommandLineOptions options_;
 };

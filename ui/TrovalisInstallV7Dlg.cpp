@@ -9,6 +9,7 @@
 #include "engine/package_resource_win.h"
 #include "resources/resource_ids.h"
 #include "system/product_constants.h"
+#include "system/run_log.h"
 #include "system/text_win.h"
 #include "ui/DlgLicense.h"
 #include "ui/folder_picker_win.h"
@@ -41,7 +42,8 @@ std::u16string JoinInstallPath(const std::u16string& base,
 
 }  // namespace
 
-CTrovalisInstallV7Dlg::CTrovalisInstallV7Dlg() : CDialog(IDD_MAIN_DIALOG) {
+CTrovalisInstallV7Dlg::CTrovalisInstallV7Dlg(const CommandLineOptions& commandLine)
+    : CDialog(IDD_MAIN_DIALOG), commandLine_(commandLine) {
     resourceInstance_ = GetModuleHandleW(nullptr);
     icon_ = LoadIconW(resourceInstance_, MAKEINTRESOURCEW(IDI_APP_ICON));
 }
@@ -119,6 +121,18 @@ void CTrovalisInstallV7Dlg::LoadPackageAndDefaults() {
         options_.BaseFolder.resize(kMaxPathField);
     std::u16string company = state_->Tree ? state_->Company : std::u16string();
     fullInstallPath_ = JoinInstallPath(options_.BaseFolder, company, state_->Product);
+    // A base folder on the command line wins, when the installation fits in it.
+    if (commandLine_.Dir) {
+        if (std::optional<InstallPathChoice> choice =
+                InstallPathForFolder(*commandLine_.Dir, company, state_->Product)) {
+            options_.BaseFolder = choice->BaseFolder;
+            fullInstallPath_ = choice->FullInstallPath;
+        } else {
+            WriteLogLine("error",
+                         u"the /dir folder cannot hold the installation folder; keeping " + options_.BaseFolder);
+        }
+    }
+    WriteLogLine("config", u"base-folder=" + options_.BaseFolder);
     ShowPathInBox();
 }
 
@@ -420,6 +434,7 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
             break;
         case ReportReactionKind::MessageBox:
             exitCode_ = InstallerExitCode::Failed;
+            failureShown_ = true;
             MessageBoxW(Window(), WidePtr(reaction.Text), WidePtr(reaction.Caption), MB_OK);
             break;
         case ReportReactionKind::Finish:
@@ -429,7 +444,7 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
             break;
     }
     if (report.dwData == static_cast<ULONG_PTR>(ProgressCode::RolledBack))
-        exitCode_ = InstallerExitCode::Failed;
+        exitCode_ = failureShown_ ? InstallerExitCode::Failed : InstallerExitCode::Cancelled;
 }
 
 // ---------------------------------------------------------------------------

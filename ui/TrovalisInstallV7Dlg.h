@@ -27,23 +27,26 @@
 #include "config/language_table.h"
 #include "config/unattended_config.h"
 #include "engine/installer_state.h"
+#include "engine/run_contract.h"
 #include "ui/TrovalisInstallV7Timers.h"
 #include "ui/dialog_framework_win.h"
 #include "ui/skin_surface_win.h"
 
 class CDlgLicense;
 
-// The program's exit code, from how the run ended.
+// The program's exit code, from how the run ended (the codes of
+// engine/run_contract.h).
 enum class InstallerExitCode : int {
-    Ok = 0,                // no installation was attempted, or it completed
-    Failed = 1,            // the installation failed or was cancelled and rolled back
-    NoPackage = 2,         // the program carries no usable package
-    WorkerNotStarted = 3,  // the installation's thread could not be started
+    Ok = 0,                   // no installation was attempted, or it completed
+    Cancelled = 1602,         // the user cancelled the installation; it was rolled back
+    Failed = 1603,            // the installation failed and was rolled back
+    NoPackage = 1620,         // the program carries no usable package
+    WorkerNotStarted = 1603,  // the installation's thread could not be started
 };
 
 class CTrovalisInstallV7Dlg : public CDialog {
   public:
-    CTrovalisInstallV7Dlg();
+    explicit CTrovalisInstallV7Dlg(const CommandLineOptions& commandLine);
     ~CTrovalisInstallV7Dlg() override;
 
     InstallerExitCode ExitCode() const { return exitCode_; }
@@ -100,6 +103,8 @@ class CTrovalisInstallV7Dlg : public CDialog {
     InstallOptions options_;
     CDlgLicense* openLicense_ = nullptr;
 
+    CommandLineOptions commandLine_;
+    bool failureShown_ = false;  // a failure report's message box was shown
     bool packageLoaded_ = false;
     InstallerExitCode exitCode_ = InstallerExitCode::Ok;
 };

@@ -12,7 +12,9 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/folder_picker_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/DlgLicense.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TrovalisInstallV7Dlg.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/TrovalisInstallV7.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/TrovalisInstallV7.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/program_run_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/quiet_install_win.cpp)
     target_include_directories(ui_window_win PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(ui_window_win PUBLIC
         ui_window_core ui_skin_win ui_core sequence_win engine_win engine_core config_win config_core

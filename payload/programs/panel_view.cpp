@@ -44,7 +44,7 @@ std::u16string Ascii(const std::string& text) {
     return Utf8ToUtf16(text);
 }
 
-std::u16string LanguageText(std::optional<uint32_t> id) {
+std::u16string LanguageText(const std::optional<uint32_t>& id) {
     if (!id)
         return kNotConfigured;
     char hex[16] = {};

@@ -169,15 +169,6 @@ void EndProcessesNamed(const std::u16string& imageName) {
     }
 }
 
-void RemoveTree(const std::u16string& path) {
-    std::error_code ignored;
-    // Read-only files left by a test would stop remove_all.
-    for (auto it = std::filesystem::recursive_directory_iterator(std::filesystem::path(ToWide(path)), ignored);
-         !ignored && it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
-        SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::filesystem::remove_all(std::filesystem::path(ToWide(path)), ignored);
-}
-
 }  // namespace
 
 bool IsPayloadRuntimeFile(const std::u16string& name) {
@@ -327,6 +318,34 @@ std::vector<std::u16string> ProcessImagesNamed(const std::u16string& imageName) 
             images.push_back(FromWide(std::wstring(path, length)));
     }
     return images;
+}
+
+void RemoveTree(const std::u16string& path) {
+    std::error_code ignored;
+    // Read-only files left by a test would stop remove_all.
+    for (auto it = std::filesystem::recursive_directory_iterator(std::filesystem::path(ToWide(path)), ignored);
+         !ignored && it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
+        SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(std::filesystem::path(ToWide(path)), ignored);
+}
+
+std::vector<DWORD> ProcessIdsNamed(const std::u16string& imageName) {
+    std::vector<DWORD> ids;
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+        if (lstrcmpiW(entry.szExeFile, WidePtr(imageName)) == 0)
+            ids.push_back(entry.th32ProcessID);
+    return ids;
+}
+
+bool SetServiceDescription(const std::u16string& name, const std::u16string& description) {
+    UniqueService manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    UniqueService service(manager ? OpenServiceW(manager.Get(), WidePtr(name), SERVICE_CHANGE_CONFIG) : nullptr);
+    std::wstring text = ToWide(description);
+    SERVICE_DESCRIPTIONW info{text.data()};
+    return service && ChangeServiceConfig2W(service.Get(), SERVICE_CONFIG_DESCRIPTION, &info);
 }
 
 void WipeDemoProduct(const std::u16string& baseFolder) {

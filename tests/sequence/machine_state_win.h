@@ -52,8 +52,17 @@ std::optional<ServiceFacts> ReadService(const std::u16string& name);
 // Target path of the link "<linkBase>.lnk"; empty when it cannot be loaded.
 std::u16string LinkTarget(const std::u16string& linkBase);
 
-// Image paths of the running processes whose image name is `imageName`.
+// Image paths, and identifiers, of the running processes whose image name
+// is `imageName` (case ignored).
 std::vector<std::u16string> ProcessImagesNamed(const std::u16string& imageName);
+std::vector<DWORD> ProcessIdsNamed(const std::u16string& imageName);
+
+// Sets the description of the service `name`; false when it cannot.
+bool SetServiceDescription(const std::u16string& name, const std::u16string& description);
+
+// Deletes `path` and everything below it, read-only files too; what cannot
+// be deleted stays.
+void RemoveTree(const std::u16string& path);
 
 // Takes away every trace of the demo product (company Zorvanelle, product
 // ZorvanelleV7) and everything below `baseFolder`, whatever state a test left

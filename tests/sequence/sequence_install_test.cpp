@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,8 +17,10 @@
 #include "engine/install_sequence_win.h"
 #include "engine/uninstall_log.h"
 #include "system/product_constants.h"
+#include "system/service_control_win.h"
 #include "system/text.h"
 #include "system/text_win.h"
+#include "system/unique_handle_win.h"
 #include "tests/sequence/machine_state_win.h"
 #include "tests/sequence/sequence_harness_win.h"
 #include "tests/support/shipped_package.h"
@@ -28,6 +31,7 @@ namespace {
 
 constexpr char16_t kFirstBase[] = u"C:\\Seq First";
 constexpr char16_t kSecondBase[] = u"C:\\Seq Second";
+constexpr char16_t kLegacyFolder[] = u"C:\\Seq Legacy";
 
 std::string U8(const std::u16string& text) {
     return Utf16ToUtf8(text);
@@ -111,6 +115,8 @@ class SequenceInstallTest : public ::testing::Test {
     void TearDown() override {
         for (const char16_t* base : {kFirstBase, kSecondBase})
             WipeDemoProduct(base);
+        StopAndDeleteService(kLegacyServiceName);
+        RemoveTree(kLegacyFolder);
     }
 
     SequenceHarness harness_;
@@ -221,6 +227,74 @@ TEST_F(SequenceInstallTest, InstallingIntoAnotherFolderRemovesTheOldInstallation
     ASSERT_TRUE(service);
     EXPECT_EQ(U8(service->BinaryPath), U8(u"\"" + DemoInstall(kSecondBase) + u"\\ZorvanelleServiceV7.exe\""));
     EXPECT_EQ(ProcessImagesNamed(u"ZorvanellePanelV7.exe").size(), 1u);
+}
+
+// A process to wait for, opened before a run.
+UniqueProcess OpenToWaitFor(DWORD pid) {
+    return UniqueProcess(OpenProcess(SYNCHRONIZE, FALSE, pid));
+}
+
+bool HasEnded(const UniqueProcess& process) {
+    return process && WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+}
+
+size_t IndexOf(const std::vector<ProgressCode>& codes, ProgressCode code) {
+    return static_cast<size_t>(std::find(codes.begin(), codes.end(), code) - codes.begin());
+}
+
+// A copy that no removal finds (no product key, no log) still has its
+// service and panel running, its service configured its own way, a legacy
+// service beside it and stale files in the panel folder. The run stops the
+// service and closes the panel before writing, deletes and creates the
+// service again, removes the legacy one and empties the panel folder.
+TEST_F(SequenceInstallTest, EarlierCopyWithoutRecordsIsStoppedClosedAndReplaced) {
+    ASSERT_TRUE(harness_.Load(DemoPackage()));
+    ASSERT_TRUE(harness_.Run(UnattendedOptions(kFirstBase)));
+    ASSERT_TRUE(DeleteFileW(WidePtr(DemoInstall(kFirstBase) + u"\\uninstall.log")));
+    ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, WidePtr(kProductKeyPath)), ERROR_SUCCESS);
+    const std::vector<DWORD> oldServices = ProcessIdsNamed(u"ZorvanelleServiceV7.exe");
+    ASSERT_EQ(oldServices.size(), 1u);
+    ASSERT_TRUE(test_timing::WaitFor([&] { return ProcessIdsNamed(u"ZorvanellePanelV7.exe").size() == 1; }, 15000));
+    const UniqueProcess oldService = OpenToWaitFor(oldServices[0]);
+    const UniqueProcess oldPanel = OpenToWaitFor(ProcessIdsNamed(u"ZorvanellePanelV7.exe")[0]);
+    ASSERT_TRUE(SetServiceDescription(u"ZorvanelleServiceV7", u"earlier copy"));
+    const std::wstring legacyExe = ToWide(kLegacyFolder) + L"\\QXScreenService.exe";
+    ASSERT_TRUE(test_files::CopyHelperProgram(L"TestService.exe", legacyExe));
+    ASSERT_TRUE(CreateAutoStartService(kLegacyServiceName, FromWide(legacyExe), std::nullopt));
+    StartServiceByName(kLegacyServiceName);
+    const std::u16string panelFolder = ShellFolderPath(CSIDL_COMMON_DOCUMENTS) + u"\\" + kPanelConfigFolderName;
+    test_files::CreateFolders(ToWide(panelFolder + u"\\stale folder"));
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(panelFolder + u"\\stale folder\\old.ini"), "old"));
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(panelFolder + u"\\stale.txt"), "old"));
+
+    // Attended, so that the stop and removal are reported.
+    InstallOptions options = UnattendedOptions(kFirstBase);
+    options.Unattended = false;
+    ASSERT_TRUE(harness_.Run(options));
+
+    const std::vector<ProgressCode> codes = harness_.Codes();
+    EXPECT_EQ(harness_.CountOf(ProgressCode::PreviousVersionFound), 0);
+    EXPECT_EQ(harness_.CountOf(ProgressCode::FileCreateFailed), 0);
+    EXPECT_EQ(harness_.CountOf(ProgressCode::Completed), 1);
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::StoppingService), std::vector<std::u16string>{u"ZorvanelleServiceV7"});
+    EXPECT_LT(IndexOf(codes, ProgressCode::StoppingService), IndexOf(codes, ProgressCode::CopyingFile));
+    EXPECT_EQ(harness_.TextsOf(ProgressCode::RemovingService), std::vector<std::u16string>{u"ZorvanelleServiceV7"});
+    EXPECT_LT(IndexOf(codes, ProgressCode::RemovingService), IndexOf(codes, ProgressCode::InstallingService));
+    // The earlier copy's processes are gone; their files were replaced.
+    EXPECT_TRUE(HasEnded(oldService));
+    EXPECT_TRUE(HasEnded(oldPanel));
+    std::optional<ServiceFacts> service = ReadService(u"ZorvanelleServiceV7");
+    ASSERT_TRUE(service);
+    EXPECT_NE(U8(service->Description), "earlier copy");
+    EXPECT_EQ(service->State, static_cast<DWORD>(SERVICE_RUNNING));
+    // The legacy service was stopped, then deleted.
+    EXPECT_FALSE(ReadService(kLegacyServiceName));
+    EXPECT_EQ(test_files::LinesOf(test_files::ReadTextFile(ToWide(kLegacyFolder) + L"\\QXScreenService.log")),
+              (std::vector<std::string>{"start", "stop"}));
+    // Only the fresh configuration is left in the panel folder.
+    EXPECT_FALSE(test_files::FileExists(ToWide(panelFolder + u"\\stale.txt")));
+    EXPECT_FALSE(test_files::FileExists(ToWide(panelFolder + u"\\stale folder")));
+    EXPECT_TRUE(test_files::FileExists(ToWide(panelFolder + u"\\" + kPanelConfigFileName)));
 }
 
 TEST_F(SequenceInstallTest, HidSetsRunFirstAndTheirInstallBatchRunsHidTimes) {

@@ -23,6 +23,8 @@ if(WIN32 AND BUILD_INSTALLER)
     add_unit_test(sequence_install_tests DISPLAY
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/sequence_install_test.cpp
         LIBS sequence_test_support)
+    # The legacy service of an earlier copy is a TestService.exe.
+    add_dependencies(sequence_install_tests TestService)
     add_unit_test(sequence_rollback_tests DISPLAY
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/sequence_rollback_test.cpp
         LIBS sequence_test_support)

@@ -24,3 +24,15 @@ if(WIN32)
         set_tests_properties(window_ui_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 900)
     endif()
 endif()
+
+# The quiet installation as deployment tools run it (quiet_install_test.sh).
+if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
+    get_property(quiet_test_package GLOBAL PROPERTY DEMO_PACKAGE_FILE)
+    add_test(NAME quiet_install_tests
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/quiet/quiet_install_test.sh
+                     --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/quiet_install_tests
+                     --installer $<TARGET_FILE:TrovalisInstallV7> --holder $<TARGET_FILE:HoldMutex>
+                     --exit-code-of $<TARGET_FILE:ExitCodeOf>
+                     --package ${quiet_test_package})
+    set_tests_properties(quiet_install_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 900)
+endif()

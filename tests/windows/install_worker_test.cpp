@@ -144,8 +144,9 @@ TEST_F(InstallWorkerTest, AttendedRunDeliversEveryReportWithItsCodeAndSize) {
         const ReportRule& rule = RuleOf(static_cast<ReportKind>(i));
         EXPECT_EQ(r.Code, rule.Code) << "report " << i;
         EXPECT_EQ(r.Size, rule.CarriesText ? (text.size() + 1) * 2 : 0u) << "report " << i;
-        if (rule.CarriesText)
+        if (rule.CarriesText) {
             EXPECT_EQ(r.Text, text) << "report " << i;
+        }
     }
 }
 

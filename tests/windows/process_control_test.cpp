@@ -44,6 +44,18 @@ std::vector<DWORD> ChildProcesses() {
     return children;
 }
 
+// Identifiers of the running processes whose image name is `imageName`.
+std::vector<DWORD> ProcessesNamed(const std::wstring& imageName) {
+    std::vector<DWORD> found;
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+        if (imageName == entry.szExeFile)
+            found.push_back(entry.th32ProcessID);
+    return found;
+}
+
 struct WindowSearch {
     DWORD Pid;
     int Count;
@@ -104,9 +116,13 @@ class ProcessControlTest : public ::testing::Test {
         return info.hProcess;
     }
 
-    // Ends whatever a test left running: the window programs and every child
-    // a batch left behind.
+    // Ends whatever a test left running: the window programs, every child a
+    // batch left behind and the tools batches started.
     void TearDown() override {
+        for (DWORD pid : ProcessesNamed(L"HungTool.exe")) {
+            UniqueProcess tool(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+            TerminateProcess(tool.Get(), 0);
+        }
         for (UniqueProcess& process : started_)
             TerminateProcess(process.Get(), 0);
         for (DWORD pid : ChildProcesses()) {
@@ -160,6 +176,25 @@ TEST_F(ProcessControlTest, EndsBatchThatOutlivesItsLimit) {
     EXPECT_TRUE(WaitFor([] { return ChildProcesses().empty(); }, 3000));
 }
 
+// A batch whose tool hangs (cmd, start and the tool below it) loses its whole
+// tree at the limit, so the tool's files are free for what follows.
+TEST_F(ProcessControlTest, EndsWholeTreeOfBatchThatOutlivesItsLimit) {
+    ASSERT_TRUE(test_files::CopyHelperProgram(L"TestWindow.exe", kBatchFolder + L"\\HungTool.exe"));
+    std::u16string batch = WriteBatch(L"hangs.bat", "start \"\" /wait \"%~dp0HungTool.exe\" --ignore-close\r\n");
+    EXPECT_FALSE(RunProcess({batch, u""}, 3000));
+    EXPECT_TRUE(WaitFor([] { return ProcessesNamed(L"HungTool.exe").empty(); }, 5000));
+}
+
+// What a batch that ended in time started is left running.
+TEST_F(ProcessControlTest, LeavesWhatABatchThatEndedInTimeStarted) {
+    ASSERT_TRUE(test_files::CopyHelperProgram(L"TestWindow.exe", kBatchFolder + L"\\HungTool.exe"));
+    std::u16string batch = WriteBatch(L"detaches.bat", "start \"\" \"%~dp0HungTool.exe\" --ignore-close\r\n");
+    ASSERT_TRUE(RunProcess({batch, u""}, 20000));
+    EXPECT_TRUE(WaitFor([] { return !ProcessesNamed(L"HungTool.exe").empty(); }, 5000));
+    Sleep(500);
+    EXPECT_FALSE(ProcessesNamed(L"HungTool.exe").empty());
+}
+
 // With limit 0 the result comes as soon as the process exists, while it
 // goes on running.
 TEST_F(ProcessControlTest, LimitZeroReturnsWithoutWaiting) {
@@ -190,6 +225,34 @@ TEST_F(ProcessControlTest, RefusesCommandThatCannotBeFormedUnchanged) {
     EXPECT_FALSE(RunProcess({batch, std::u16string(kMaxCommandLineUnits, u'a')}, 1000));
     EXPECT_FALSE(RunProcess({u"\"" + batch + u"\"", u""}, 1000));
     EXPECT_FALSE(test_files::FileExists(kBatchFolder + L"\\ran.txt"));
+}
+
+// The image path is read with only the limited query right, which is all a
+// 32-bit process gets to read of a 64-bit one's path.
+TEST_F(ProcessControlTest, ReadsImagePathWithLimitedQueryRightOnly) {
+    const std::wstring path = kAppFolder + L"\\Limited Dir\\Panel.exe";
+    HANDLE program = StartWindowProgram(path, 1);
+    UniqueProcess limited(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, GetProcessId(program)));
+    ASSERT_TRUE(limited);
+    EXPECT_EQ(std::optional<std::u16string>(FromWide(path)), ProcessImagePath(limited.Get()));
+}
+
+// A process whose module list cannot be read yet (started suspended, its
+// loader has not run) is still found by its path and ended.
+TEST_F(ProcessControlTest, EndsProgramWhoseModuleListCannotBeRead) {
+    const std::wstring path = kAppFolder + L"\\Suspended\\Panel.exe";
+    ASSERT_TRUE(test_files::CopyHelperProgram(L"TestWindow.exe", path));
+    std::wstring line = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &startup, &info));
+    UniqueThread thread(info.hThread);
+    UniqueProcess program(info.hProcess);
+    TerminateProcessesByPath(FromWide(path), {500, 5000});
+    EXPECT_FALSE(IsRunning(program.Get()));
+    TerminateProcess(program.Get(), 0);
 }
 
 // A program that closes when asked is not terminated: it ends with its own

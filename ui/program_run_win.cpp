@@ -1,0 +1,84 @@
+#include "ui/program_run_win.h"
+
+#include <shellapi.h>
+
+#include "system/product_constants.h"
+#include "system/run_log.h"
+#include "system/text.h"
+#include "system/text_win.h"
+
+std::vector<std::u16string> ProgramArguments() {
+    std::vector<std::u16string> args;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv)
+        return args;
+    for (int i = 1; i < count; ++i)
+        args.push_back(FromWide(argv[i]));
+    LocalFree(argv);
+    return args;
+}
+
+bool WriteToConsole(const std::u16string& text) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (!out || out == INVALID_HANDLE_VALUE) {
+        if (!AttachConsole(ATTACH_PARENT_PROCESS))
+            return false;
+        out = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (!out || out == INVALID_HANDLE_VALUE)
+            return false;
+    }
+    DWORD written = 0;
+    if (WriteConsoleW(out, WidePtr(text), static_cast<DWORD>(text.size()), &written, nullptr))
+        return true;
+    // Redirected to a file or a pipe: UTF-8 bytes.
+    const std::string bytes = Utf16ToUtf8(text);
+    return WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) != FALSE;
+}
+
+void ShowUsage(const std::u16string& text, bool quiet, bool problem) {
+    if (WriteToConsole(text) || quiet)
+        return;
+    MessageBoxW(nullptr, WidePtr(text), reinterpret_cast<const wchar_t*>(kWindowTitle),
+                MB_OK | (problem ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+std::optional<std::u16string> RunLogPath(const std::optional<std::u16string>& requested,
+                                         bool quiet,
+                                         const std::u16string& defaultName) {
+    if (requested)
+        return requested;
+    if (!quiet)
+        return std::nullopt;
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH)
+        return std::nullopt;
+    return FromWide(temp) + defaultName;
+}
+
+void LogProgramStart(const char16_t* version) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    path[MAX_PATH - 1] = L'\0';
+    WriteLogLine("info", u"program " + FromWide(path));
+    WriteLogLine("info", u"version " + std::u16string(version));
+    WriteLogLine("info", u"command line " + FromWide(GetCommandLineW()));
+}
+
+UniqueKernelHandle TakeRunMutex() {
+    UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t*>(kRunMutexName)));
+    if (!mutex)
+        return mutex;
+    const DWORD wait = WaitForSingleObject(mutex.Get(), 0);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
+        return mutex;
+    return UniqueKernelHandle();
+}
+
+int EndRun(ExitCode code) {
+    const int value = static_cast<int>(code);
+    WriteLogLine("exit", Utf8ToUtf16(std::to_string(value)) + u" " + Utf8ToUtf16(ExitCodeMeaning(code)));
+    CloseRunLog();
+    return value;
+}

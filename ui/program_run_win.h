@@ -1,0 +1,41 @@
+// What both programs do around their real work: read the command line, open
+// the run log, hold the product's run mutex, and end with an exit code that
+// the log's last line repeats. The installer and the uninstaller share it.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/run_contract.h"
+#include "system/unique_handle_win.h"
+
+// The program's arguments, without its own name.
+std::vector<std::u16string> ProgramArguments();
+
+// Writes `text` to the caller's console or redirected standard output; false
+// when the program has neither (it was started without a console).
+bool WriteToConsole(const std::u16string& text);
+
+// Shows usage or a command-line problem: on a console when there is one,
+// else in a message box unless `quiet`.
+void ShowUsage(const std::u16string& text, bool quiet, bool problem);
+
+// The run log's file: `requested` when given, else in %TEMP% under
+// `defaultName` when `quiet`, else none.
+std::optional<std::u16string> RunLogPath(const std::optional<std::u16string>& requested,
+                                         bool quiet,
+                                         const std::u16string& defaultName);
+
+// Logs the program's path, version and command line.
+void LogProgramStart(const char16_t* version);
+
+// Takes the product's machine-wide run mutex; an empty owner when another
+// run holds it. A mutex whose owner was killed is taken over.
+UniqueKernelHandle TakeRunMutex();
+
+// Writes the log's last line, closes the log and returns `code` as the
+// process exit code.
+int EndRun(ExitCode code);
