@@ -7,6 +7,7 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
