@@ -7,10 +7,12 @@
 //
 //   <Unattended Lang="English" EndUserLicense="Disagree" ShowPanel="No" HID="1" Path="C:\Program Files" />
 //
-// The rules live here as a pure function over the parsed document; loading
-// and writing the file are the Windows layer (unattended_config_win.cpp).
+// The rules live here as a pure function over the parsed document, and so
+// does parsing the file's bytes; reading and writing the file are the Windows
+// layer (unattended_config_win.cpp).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,6 +50,25 @@ UnattendedRulesOutcome ApplyUnattendedRules(TiXmlDocument& document,
                                             UnattendedConfig& config,
                                             const std::string& defaultPathNarrow);
 
+// Deepest element nesting a script.ini may have. An answer file holds one
+// element; the limit only keeps the XML parser, which recurses once per level,
+// far from the end of any thread's stack.
+inline constexpr size_t kMaxUnattendedNesting = 256;
+
+// The nesting depth of the deepest element of the file content `bytes` (a
+// top-level element is at depth 1), as the XML parser reaches it, counted
+// without recursion. Counting stops past kMaxUnattendedNesting, so a larger
+// result only says "too deep". Where the parser would stop on an error the
+// count stops too. Never fails.
+size_t UnattendedNestingDepth(std::string_view bytes);
+
+// Parses the file content `bytes` into `document` (cleared first) exactly as
+// TinyXML's LoadFile would: line ends normalised, a leading UTF-8 byte-order
+// mark noted for the write-back. Returns false when the document is nested
+// deeper than kMaxUnattendedNesting (it is then not parsed at all and stays
+// empty) or is not an XML document (a zero-byte one included).
+bool ParseUnattendedDocument(std::string_view bytes, TiXmlDocument& document);
+
 // Reads an integer the way the C conversion "%d" does: leading white space
 // skipped, an optional sign, then at least one decimal digit; whatever follows
 // the digits is ignored. A value beyond the 32-bit range is clamped to it.
@@ -57,7 +78,8 @@ std::optional<int32_t> ParseDecimalPrefix(std::string_view text);
 // Windows layer. Fills `config` from the XML file at `path` (UTF-16), writes
 // the completed document back when it changed, and returns true; returns
 // false, with `config` holding the defaults and the file untouched, when the
-// file cannot be read or is not an XML document (a zero-byte file included).
+// file cannot be read or ParseUnattendedDocument refuses it (not an XML
+// document, a zero-byte file included, or nested too deep).
 // The write-back goes through a temporary file in the same folder that then
 // replaces the original, so a write that fails leaves the original as it was;
 // its failure does not change the result. The default Path is the Program

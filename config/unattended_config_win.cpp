@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "config/unattended_config.h"
 #include "system/path_names.h"
@@ -59,12 +60,23 @@ std::string NarrowAnsi(const std::u16string& text) {
     return narrow;
 }
 
-// Binary mode is required: TinyXML reads as many bytes as the stream's size
-// and fails on fewer, which a text-mode read of CR LF lines would deliver. It
-// normalises line ends itself and notes a leading UTF-8 byte-order mark.
-bool LoadDocument(const std::u16string& path, TiXmlDocument& document) {
+// The whole file, read in binary mode: the parser normalises line ends
+// itself and notes a leading UTF-8 byte-order mark. False when the file cannot
+// be opened or read to its end.
+bool ReadFileContent(const std::u16string& path, std::string* content) {
     UniqueStdFile file(_wfopen(WidePtr(path), L"rb"));
-    return file && document.LoadFile(file.get());
+    if (!file)
+        return false;
+    char chunk[4096];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        content->append(chunk, got);
+    return !std::ferror(file.get());
+}
+
+bool LoadDocument(const std::u16string& path, TiXmlDocument& document) {
+    std::string content;
+    return ReadFileContent(path, &content) && ParseUnattendedDocument(content, document);
 }
 
 // Text mode: every "\n" TinyXML prints reaches the file as CR LF. SaveFile

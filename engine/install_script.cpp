@@ -120,24 +120,29 @@ Step ReadArguments(CommandReader& r, ScriptCommand* out) {
 }
 
 // Reads the code and marker and, after a 0x7E, the arguments and the end byte.
+// A command whose arguments are complete is handed out even when its end byte
+// is wrong or missing (Unterminated): it still takes effect, and the script
+// ends after it.
 Step ReadCommandBody(CommandReader& r, ScriptCommand* out) {
     uint8_t marker = 0;
     if (!r.bytes.ReadU8(&out->Code) || !r.bytes.ReadU8(&marker))
         return Fail(r, Step::Malformed, "command runs past the script");
-    uint8_t end = marker;
-    if (marker == kScriptIntroducer) {
-        if (out->Code > kMaxCode)
-            return Fail(r, Step::Malformed, "command code above 13");
-        Step step = ReadArguments(r, out);
-        if (step != Step::Command)
-            return step;
-        if (!r.bytes.ReadU8(&end))
-            return Fail(r, Step::Malformed, "command has no terminator");
-    } else {
+    if (marker != kScriptIntroducer) {
         out->HasArguments = false;
+        if (marker != kScriptTerminator)
+            return Fail(r, Step::Malformed, "command does not end with 0x7F");
+        return Step::Command;
     }
+    if (out->Code > kMaxCode)
+        return Fail(r, Step::Malformed, "command code above 13");
+    Step step = ReadArguments(r, out);
+    if (step != Step::Command)
+        return step;
+    uint8_t end = 0;
+    if (!r.bytes.ReadU8(&end))
+        return Fail(r, Step::Unterminated, "command has no terminator");
     if (end != kScriptTerminator)
-        return Fail(r, Step::Malformed, "command does not end with 0x7F");
+        return Fail(r, Step::Unterminated, "command does not end with 0x7F");
     return Step::Command;
 }
 

@@ -61,9 +61,13 @@ struct ScriptCommand {
 };
 
 enum class ScriptReadStatus {
-    Command,    // *out holds the next command; *position is past its 0x7F
-    End,        // no command left: *position reached ScriptSize
-    Malformed,  // bad terminator, code above 13, batch index above 3, or a read past ScriptSize
+    Command,  // *out holds the next command; *position is past its 0x7F
+    End,      // no command left: *position reached ScriptSize
+    // *out holds a command whose arguments are complete but whose end byte is
+    // not 0x7F or lies past ScriptSize: the command applies, then the script
+    // ends as Malformed. *position does not move.
+    Unterminated,
+    Malformed,  // bad marker, code above 13, batch index above 3, or an argument past ScriptSize
     Invalid,    // a text longer than 259 units: the package must be rejected
 };
 

@@ -206,8 +206,12 @@ struct ScriptContext {
     std::string* reason;
 };
 
+// A display name becomes a link file's name or a context-menu key's name, and
+// a removal undoes only entries whose names pass IsPlainName. A name it would
+// refuse is ignored here, like a file that is not found, so nothing is ever
+// created that its removal would leave behind.
 void AddShortcut(std::forward_list<ShortcutEntry>& list, const PackageFile* file, const ScriptCommand& command) {
-    if (file)
+    if (file && IsPlainName(command.Text))
         list.push_front(ShortcutEntry{file, command.Text});
 }
 
@@ -307,7 +311,8 @@ ScriptParseOutcome RunScript(ScriptContext& c, const uint8_t* script, size_t siz
     size_t position = kSizeField;
     ScriptCommand command;
     for (;;) {
-        switch (ReadScriptCommand(script, size, &position, &command, c.reason)) {
+        const ScriptReadStatus status = ReadScriptCommand(script, size, &position, &command, c.reason);
+        switch (status) {
             case ScriptReadStatus::End:
                 return ScriptParseOutcome::Complete;
             case ScriptReadStatus::Malformed:
@@ -315,13 +320,18 @@ ScriptParseOutcome RunScript(ScriptContext& c, const uint8_t* script, size_t siz
             case ScriptReadStatus::Invalid:
                 return ScriptParseOutcome::Invalid;
             case ScriptReadStatus::Command:
+            case ScriptReadStatus::Unterminated:
                 break;
         }
         if (!command.HasArguments)
             continue;  // (code, 0x7F) pairs carry nothing, whatever the code
+        // A command takes effect before its end byte is looked at: one whose
+        // end byte is wrong still applies, and the script stops after it.
         const ScriptParseOutcome outcome = ApplyCommand(c, command);
         if (outcome != ScriptParseOutcome::Complete)
             return outcome;
+        if (status == ScriptReadStatus::Unterminated)
+            return ScriptParseOutcome::Malformed;
     }
 }
 

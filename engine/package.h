@@ -79,7 +79,9 @@ enum class ScriptParseOutcome { Complete, Malformed, Invalid };
 // Returns false without a tree (nothing changed; `outcome` says Malformed) or
 // when the script is malformed or invalid; `outcome` and `reason` (optional)
 // tell which and why. A Company or Product that is empty or not a plain name
-// is Invalid.
+// is Invalid. A shortcut or desktop-menu command whose display name is not a
+// plain name (IsPlainName) is ignored, as one whose file is not found. A
+// command whose end byte is wrong still takes effect; the parse stops after it.
 bool ParseInstallScript(InstallerState& state,
                         const uint8_t* script,
                         size_t size,

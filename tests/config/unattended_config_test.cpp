@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <string>
@@ -240,6 +241,89 @@ TEST_F(UnattendedRulesTest, DecimalPrefixIsReadLikeScanfD) {
         SCOPED_TRACE(c.Text);
         EXPECT_EQ(ParseDecimalPrefix(c.Text), c.Expected);
     }
+}
+
+std::string Nested(size_t depth) {
+    std::string text;
+    for (size_t i = 0; i < depth; ++i)
+        text += "<e>";
+    for (size_t i = 0; i < depth; ++i)
+        text += "</e>";
+    return text;
+}
+
+class UnattendedDocumentTest : public ::testing::Test {};
+
+// The depth is counted the way the XML parser reads the bytes: markup inside
+// attribute values, comments and CDATA opens nothing, and a UTF-8 lead byte
+// (after a byte-order mark) swallows the end tag that follows it.
+TEST_F(UnattendedDocumentTest, NestingDepthFollowsTheParser) {
+    const struct {
+        std::string text;
+        size_t depth;
+    } cases[] = {
+        {"", 0},
+        {"<!-- none -->", 0},
+        {"<Unattended Lang=\"English\"/>", 1},
+        {"<?xml version=\"1.0\" ?>\r\n<a>\r\n<b/>\r\n</a>", 2},
+        {"<a x='>' y=\"/>\"><b><c/></b></a>", 3},
+        {"<!-- <a><a><a> --><a/>", 1},
+        {"<a><![CDATA[<b><c>]]></a>", 1},
+        {"<a><!DOCTYPE <b>><?pi <c>?></a>", 1},
+        {"<r>" + std::string(3000, ' ') +
+             [] {
+                 std::string siblings;
+                 for (int i = 0; i < 300; ++i)
+                     siblings += "<s/><t></t>";
+                 return siblings;
+             }() +
+             "</r>",
+         2},
+        {"<a>\xE0</a><b></b>", 1},
+        {"\xEF\xBB\xBF<a>\xE0</a><b></b></a>", 2},
+        {"<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\xE0</a><b></b></a>", 2},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE0</a><b></b>", 1},
+        {Nested(256), 256},
+        {Nested(257), 257},
+        {"<Unattended/>" + std::string(200000, '<') + "e", 1},
+        {"<a></b><c><d>", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 60));
+        EXPECT_EQ(UnattendedNestingDepth(c.text), c.depth);
+    }
+}
+
+// A document deeper than the limit is refused before the parser sees it, and
+// however deep it goes the count stops just past the limit.
+TEST_F(UnattendedDocumentTest, TooDeepDocumentIsNotParsed) {
+    std::string deep = "<Unattended Lang=\"Chinese\"/>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<e>";
+    EXPECT_EQ(UnattendedNestingDepth(deep), kMaxUnattendedNesting + 1);
+    TiXmlDocument document;
+    EXPECT_FALSE(ParseUnattendedDocument(deep, document));
+    EXPECT_EQ(document.FirstChild(), nullptr);
+    EXPECT_TRUE(ParseUnattendedDocument("<Unattended/>" + Nested(255), document));
+    EXPECT_FALSE(ParseUnattendedDocument("<Unattended/>" + Nested(257), document));
+}
+
+// Parsing the bytes gives what TinyXML's own file loader gives: line ends
+// normalised, the byte-order mark noted, text after a NUL ignored.
+TEST_F(UnattendedDocumentTest, DocumentIsParsedLikeTheFileLoader) {
+    static const char kBytes[] = "\xEF\xBB\xBF<a x=\"1\r\n2\r3\"/>\0<b";
+    TiXmlDocument document;
+    ASSERT_TRUE(ParseUnattendedDocument(std::string(kBytes, sizeof kBytes - 1), document));
+    FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(document.SaveFile(file));  // writes the byte-order mark when one was noted
+    std::rewind(file);
+    char saved[64] = {};
+    const size_t size = std::fread(saved, 1, sizeof saved, file);
+    std::fclose(file);
+    EXPECT_EQ(std::string(saved, size), "\xEF\xBB\xBF<a x=\"1&#x0A;2&#x0A;3\" />\n");
+    EXPECT_FALSE(ParseUnattendedDocument("", document));
+    EXPECT_FALSE(ParseUnattendedDocument("<a", document));
 }
 
 }  // namespace

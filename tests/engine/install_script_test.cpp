@@ -54,9 +54,9 @@ TEST_F(InstallScriptTest, DecodesStatusPerGrammar) {
         {"bare pair of code above 13", {0xEE, 0x7F}, ScriptReadStatus::Command},
         {"code above 13 with arguments", Join({{14, 0x7E}, Text(u"x"), {0x7F}}), ScriptReadStatus::Malformed},
         {"marker neither 0x7E nor 0x7F", {1, 0x41}, ScriptReadStatus::Malformed},
-        {"end byte not 0x7F", Join({{1, 0x7E}, Text(u"x"), {0x7E}}), ScriptReadStatus::Malformed},
+        {"end byte not 0x7F", Join({{1, 0x7E}, Text(u"x"), {0x7E}}), ScriptReadStatus::Unterminated},
         {"code without marker", {1}, ScriptReadStatus::Malformed},
-        {"end byte missing", Join({{1, 0x7E}, Text(u"x")}), ScriptReadStatus::Malformed},
+        {"end byte missing", Join({{1, 0x7E}, Text(u"x")}), ScriptReadStatus::Unterminated},
         {"path unterminated", {1, 0x7E, 'x', 0}, ScriptReadStatus::Malformed},
         {"shortcut without display name", Join({{3, 0x7E}, Text(u"x"), {0x7F}}), ScriptReadStatus::Malformed},
         {"text of 259 units", Join({{0, 0x7E}, Text(longest), {0x7F}}), ScriptReadStatus::Command},
@@ -64,7 +64,7 @@ TEST_F(InstallScriptTest, DecodesStatusPerGrammar) {
         {"path of 260 units", Join({{1, 0x7E}, Text(tooLong), {0x7F}}), ScriptReadStatus::Invalid},
         {"batch index 3", Join({{8, 0x7E, 3}, Text(u"x"), {0x7F}}), ScriptReadStatus::Command},
         {"batch index 4", Join({{8, 0x7E, 4}, Text(u"x"), {0x7F}}), ScriptReadStatus::Malformed},
-        {"batch entry ended by other byte", Join({{8, 0x7E, 0}, Text(u"x"), {0x41}}), ScriptReadStatus::Malformed},
+        {"batch entry ended by other byte", Join({{8, 0x7E, 0}, Text(u"x"), {0x41}}), ScriptReadStatus::Unterminated},
         {"batch introducer without entry", Join({{8, 0x7E, 0}, Text(u"x"), {0x7E}}), ScriptReadStatus::Malformed},
         {"licence without path", {9, 0x7E, 1}, ScriptReadStatus::Malformed},
         {"service without end byte", Join({{7, 0x7E}, Text(u"x")}), ScriptReadStatus::Malformed},
@@ -127,7 +127,8 @@ TEST_F(InstallScriptTest, RejectsCommandCompletedOnlyPastScriptSize) {
     Bytes body = Join({{1, 0x7E}, Text(u"x"), {0x7F}});
     block_ = MakeScriptBlock(body);
     block_[0] = static_cast<uint8_t>(block_.size() - 1);  // cut the end byte off
-    EXPECT_EQ(ReadScriptCommand(block_.data(), block_.size(), &position_, &command_), ScriptReadStatus::Malformed);
+    EXPECT_EQ(ReadScriptCommand(block_.data(), block_.size(), &position_, &command_), ScriptReadStatus::Unterminated);
+    EXPECT_EQ(position_, 4u);
 }
 
 TEST_F(InstallScriptTest, RejectsScriptSizeBeyondBytesGiven) {

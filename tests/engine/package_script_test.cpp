@@ -236,14 +236,48 @@ TEST_F(PackageScriptTest, StopsAtMalformedCommandKeepingEarlierResults) {
 }
 
 // The store that follows the script must never complete a command that
-// ScriptSize cuts.
+// ScriptSize cuts: the command's arguments take effect, its end byte is
+// missing, and the parse ends there.
 TEST_F(PackageScriptTest, NeverReadsCommandIntoStore) {
     ASSERT_TRUE(LoadWith({}));
-    Bytes block = MakeScriptBlock(EncodeScriptBody({MakePathCommand(kScriptMainApp, kShippedPanel)}));
+    Bytes block = MakeScriptBlock(EncodeScriptBody(
+        {MakePathCommand(kScriptMainApp, kShippedPanel), MakePathCommand(kScriptAuxApp, kShippedPanel)}));
     block[0] = static_cast<uint8_t>(block.size() - 1);
     EXPECT_FALSE(ParseInstallScript(state_, block.data(), block.size(), &outcome_));
     EXPECT_EQ(outcome_, ScriptParseOutcome::Malformed);
-    EXPECT_EQ(state_.MainAppFile, nullptr);
+    EXPECT_EQ(state_.MainAppFile, Find(kShippedPanel));
+    EXPECT_EQ(state_.AuxAppFile, Find(kShippedPanel));
+}
+
+// A command takes effect before its end byte is checked: with a wrong end byte
+// it still applies, and the parse stops after it, so the next command does not.
+TEST_F(PackageScriptTest, AppliesCommandBeforeCheckingItsEndByte) {
+    struct Case {
+        ScriptCommand command;
+        uint8_t end;  // replaces the command's 0x7F (a batch list would take 0x7E for another entry)
+        bool (*applied)(const InstallerState&);
+    } cases[] = {
+        {MakeTextCommand(kScriptCompany, u"Company"), 0x7E,
+         [](const InstallerState& s) { return s.Company == u"Company"; }},
+        {MakePathCommand(kScriptMainApp, kShippedPanel), 0x00,
+         [](const InstallerState& s) { return s.MainAppFile != nullptr; }},
+        {MakePathTextCommand(kScriptDesktopShortcut, kShippedPanel, u"Panel"), 0x7E,
+         [](const InstallerState& s) { return !s.DesktopShortcutList.empty(); }},
+        {MakeServiceCommand(kShippedService, u"About"), 0x7E,
+         [](const InstallerState& s) { return !s.ServiceList.empty(); }},
+        {MakeBatchCommand({Batch(kBatchInstallX86, u"driver\\InstallUsbDriverX86.bat")}), 0x41,
+         [](const InstallerState& s) { return !s.DriverBatchSetList.empty(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.command.Code));
+        Bytes body = EncodeScriptBody({c.command});
+        body.back() = c.end;
+        AppendScriptCommand(body, MakePathCommand(kScriptLaunch, kShippedPanel));
+        state_.Company.clear();
+        EXPECT_TRUE(LoadWithBody(body)) << reason_;
+        EXPECT_TRUE(c.applied(state_));
+        EXPECT_TRUE(state_.LaunchList.empty());
+    }
 }
 
 struct PlainNameCase {
@@ -276,7 +310,8 @@ TEST_F(PackageScriptTest, RejectsPackageWithTextLongerThan259Units) {
 }
 
 // Every prefix of the script, with ScriptSize and TotalSize patched to match,
-// is accepted: a cut script only ends the parse early.
+// is accepted: a cut script only ends the parse early. A command whose text is
+// complete takes effect even when its end byte is cut off.
 TEST_F(PackageScriptTest, AcceptsEveryTruncatedScript) {
     const Bytes body = EncodeScriptBody(ShippedScriptCommands());
     const size_t companyCommand = 2 + sizeof(kShippedCompany) + 1;  // code, 0x7E, text, 0x7F
@@ -284,7 +319,7 @@ TEST_F(PackageScriptTest, AcceptsEveryTruncatedScript) {
         state_.Company.clear();
         ASSERT_TRUE(LoadWithBody(Bytes(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(length))))
             << length << ": " << reason_;
-        EXPECT_EQ(state_.Company.empty(), length < companyCommand) << length;
+        EXPECT_EQ(state_.Company.empty(), length < companyCommand - 1) << length;
     }
 }
 

@@ -65,6 +65,22 @@ class UninstallLogTest : public ::testing::Test {
     }
 };
 
+// Logs written by earlier installations carry these type bytes: each record
+// type is pinned as the literal it is stored as.
+TEST_F(UninstallLogTest, EveryRecordTypeHasItsFixedValue) {
+    const struct {
+        uint8_t type;
+        uint8_t value;
+    } cases[] = {
+        {FileRecord, 0},        {RegistryKeyRecord, 2},     {DriverUninstallRecord, 3},
+        {ServiceRecord, 4},     {DesktopShortcutRecord, 7}, {ProgramsShortcutRecord, 8},
+        {DesktopMenuRecord, 9}, {SystemFileRecord, 10},     {ServiceStartedRecord, 16},
+        {DirectoryRecord, 19},  {UninstallEntryRecord, 20}, {RunEntryRecord, 22},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.type, c.value);
+}
+
 // Headers, then Type, unaligned little-endian Size and Data per record, nothing else.
 TEST_F(UninstallLogTest, SerializedLogMatchesTheFileFormatByteForByte) {
     UninstallLog log = MakeLog(u"C:\\P", u"Co", u"Pr");

@@ -118,6 +118,17 @@ TEST_F(UnattendedConfigFileTest, MalformedFileIsNoConfigurationAndUntouched) {
     EXPECT_EQ(config_.LangId, 1033u);
 }
 
+// A file nested far deeper than any answer file is no configuration, and is
+// left as it was, instead of overflowing the stack in the XML parser.
+TEST_F(UnattendedConfigFileTest, DeeplyNestedFileIsNoConfigurationAndUntouched) {
+    std::string text = "<Unattended Lang=\"Chinese\"/>";
+    for (int i = 0; i < 200000; ++i)
+        text += "<e>";
+    EXPECT_FALSE(Load(text));
+    EXPECT_EQ(ReadBytes(path_), BytesOf(text));
+    EXPECT_EQ(config_.LangId, 1033u);
+}
+
 // Without a file there is no configuration, and no file is created.
 TEST_F(UnattendedConfigFileTest, MissingFileIsNoConfigurationAndNotCreated) {
     EXPECT_FALSE(LoadUnattendedConfig(path_, config_));

@@ -83,7 +83,11 @@ void WriteScript(const std::vector<uint8_t>& package, InstallerState& state, std
     out << "script:\n";
     size_t position = 4;
     ScriptCommand command;
-    while (ReadScriptCommand(script, scriptSize, &position, &command) == ScriptReadStatus::Command) {
+    // A command with a wrong end byte still takes effect, so it is listed too.
+    for (ScriptReadStatus status = ScriptReadStatus::Command; status == ScriptReadStatus::Command;) {
+        status = ReadScriptCommand(script, scriptSize, &position, &command);
+        if (status != ScriptReadStatus::Command && status != ScriptReadStatus::Unterminated)
+            break;
         const std::string resolution = Resolution(command, *state.Tree);
         out << "  " << FormatScriptCommand(command) << (resolution.empty() ? "" : "  # " + resolution) << "\n";
     }

@@ -1,5 +1,6 @@
 #include "tools/pkgtool/manifest.h"
 
+#include "system/path_names.h"
 #include "system/text.h"
 #include "tools/pkgtool/manifest_tokens.h"
 #include "tools/pkgtool/script_words.h"
@@ -51,12 +52,25 @@ std::string ParsePathCommand(const Words& args, ScriptCommand* command) {
     return ToText(args[0], "path", &command->Path);
 }
 
+// A display name names a link file or a context-menu key. The installer
+// ignores a command whose name is not a plain name (the removal could not
+// undo it), so such a name is refused here rather than built in silently.
+std::string ToDisplayName(const std::string& word, std::u16string* out) {
+    if (std::string error = ToText(word, "display name", out); !error.empty())
+        return error;
+    if (IsPlainName(*out))
+        return {};
+    return "display name " + Quoted(word) +
+           " is not a plain name (empty, \".\" or \"..\", a \"\\\", \"/\" or \":\", or a trailing dot or "
+           "blank): the installer would ignore this command";
+}
+
 std::string ParseShortcutCommand(const Words& args, ScriptCommand* command) {
     if (std::string error = CheckCount(command->Code, args, 2, 2, "2 arguments (PATH NAME)"); !error.empty())
         return error;
     if (std::string error = ToText(args[0], "path", &command->Path); !error.empty())
         return error;
-    return ToText(args[1], "display name", &command->Text);
+    return ToDisplayName(args[1], &command->Text);
 }
 
 std::string ParseIntroducer(const std::string& word, uint8_t* out) {
