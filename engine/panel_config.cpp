@@ -31,6 +31,13 @@ std::string DottedAddressText(uint32_t address) {
     return text;
 }
 
+std::string PanelConfigText(const PanelConfig& config) {
+    TiXmlPrinter printer;
+    printer.SetLineBreak("\r\n");
+    BuildDocument(config).Accept(&printer);
+    return printer.CStr();
+}
+
 bool PrintPanelConfig(const PanelConfig& config, FILE* stream) {
     return BuildDocument(config).SaveFile(stream);
 }

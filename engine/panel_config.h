@@ -33,7 +33,13 @@ std::string DottedAddressText(uint32_t address);
 // the stream stays open and owned by the caller.
 bool PrintPanelConfig(const PanelConfig& config, FILE* stream);
 
-// Creates or empties the file at `path` (UTF-16, opened in text mode) and
-// writes the document. False when the file cannot be opened (a missing
-// folder, for example) or a write or the close fails. Windows layer.
+// The document as the file holds it: the same elements, each line ending in
+// CR LF.
+std::string PanelConfigText(const PanelConfig& config);
+
+// Replaces the file at `path` (UTF-16) with a new file holding
+// PanelConfigText. The folder is opened without following a link and the file
+// is created relative to it (WriteNewFileInFolder): a link planted as the
+// folder or as the file is never followed. False when the folder is missing or
+// a link, or the file cannot be created or written. Windows layer.
 bool WritePanelConfig(const PanelConfig& config, const std::u16string& path);

@@ -61,4 +61,19 @@ TEST_F(PanelConfigFileTest, PathWithNonAsciiCharactersWorks) {
     EXPECT_EQ(ReadBytes(path), BytesOf(chineseFile_));
 }
 
+// A link planted as the folder is not followed: its target gets no file.
+TEST_F(PanelConfigFileTest, FolderThatIsALinkGetsNoFile) {
+    std::u16string target = scratch_ / u"target";
+    std::u16string link = scratch_ / u"ZorvanelleV7";
+    ASSERT_TRUE(CreateDirectoryW(WidePtr(target), nullptr));
+    constexpr DWORD kAllowUnprivileged = 0x2;
+    CreateSymbolicLinkW(WidePtr(link), WidePtr(target), SYMBOLIC_LINK_FLAG_DIRECTORY | kAllowUnprivileged);
+    DWORD attributes = AttributesOf(link);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "cannot create a directory link here (Wine 8: CreateSymbolicLinkW reports success but "
+                        "creates nothing); DirectoryWalkTest covers links swapped in with a fake file system";
+    EXPECT_FALSE(WritePanelConfig(chinese_, link + u"\\PanelConfig.ini"));
+    EXPECT_FALSE(IsExistingFile(target + u"\\PanelConfig.ini"));
+}
+
 }  // namespace
