@@ -223,22 +223,22 @@ class InterposedNode : public WalkNode {
 
 // A folder swapped for another one between the listing and the open is left alone, and so is the one moved away.
 TEST_F(FileOpsTest, TreeWalkLeavesFolderSwappedAfterListing) {
-    MakeDirectories({u"t", u"t\sub"});
-    MakeFiles({u"t\a.txt", u"t\sub\b.txt"});
+    MakeDirectories({u"t", u"t\\sub"});
+    MakeFiles({u"t\\a.txt", u"t\\sub\\b.txt"});
     std::function<void(const std::u16string&)> beforeOpen = [&](const std::u16string& name) {
         if (name != u"sub")
             return;
-        ASSERT_TRUE(MoveFileW(WidePtr(scratch_ / u"t\sub"), WidePtr(scratch_ / u"moved")));
-        MakeDirectories({u"t\sub"});
-        MakeFiles({u"t\sub\precious.txt"});
+        ASSERT_TRUE(MoveFileW(WidePtr(scratch_ / u"t\\sub"), WidePtr(scratch_ / u"moved")));
+        MakeDirectories({u"t\\sub"});
+        MakeFiles({u"t\\sub\\precious.txt"});
     };
     std::unique_ptr<WalkNode> real = OpenWalkRoot(scratch_ / u"t");
     ASSERT_TRUE(real);
     InterposedNode root(std::move(real), beforeOpen);
     PruneTree(root, scratch_.Path().size() + 2, DeleteTreeAction);
-    EXPECT_FALSE(PathExists(scratch_ / u"t\a.txt"));
-    EXPECT_TRUE(IsExistingFile(scratch_ / u"t\sub\precious.txt"));
-    EXPECT_TRUE(IsExistingFile(scratch_ / u"moved\b.txt"));
+    EXPECT_FALSE(PathExists(scratch_ / u"t\\a.txt"));
+    EXPECT_TRUE(IsExistingFile(scratch_ / u"t\\sub\\precious.txt"));
+    EXPECT_TRUE(IsExistingFile(scratch_ / u"moved\\b.txt"));
 }
 
 // The file lands in the system folder under its name, with its bytes; the output names it.
