@@ -1,5 +1,7 @@
 #include "engine/panel_config.h"
 
+#include <cstdio>
+
 #include <tinyxml.h>
 
 namespace {
@@ -36,8 +38,4 @@ std::string PanelConfigText(const PanelConfig& config) {
     printer.SetLineBreak("\r\n");
     BuildDocument(config).Accept(&printer);
     return printer.CStr();
-}
-
-bool PrintPanelConfig(const PanelConfig& config, FILE* stream) {
-    return BuildDocument(config).SaveFile(stream);
 }

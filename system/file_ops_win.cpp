@@ -67,8 +67,12 @@ class HandleNode final : public WalkNode {
     }
 
     std::unique_ptr<WalkNode> OpenChild(const std::u16string& name, bool forListing) override {
-        ACCESS_MASK access = DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE | (forListing ? FILE_LIST_DIRECTORY : 0);
-        UniqueFile child = CreateRelative(name, access, kShareAll, FILE_OPEN, FILE_OPEN_FOR_BACKUP_INTENT);
+        const ACCESS_MASK access = FILE_READ_ATTRIBUTES | SYNCHRONIZE | (forListing ? FILE_LIST_DIRECTORY : 0);
+        UniqueFile child = CreateRelative(name, access | DELETE, kShareAll, FILE_OPEN, FILE_OPEN_FOR_BACKUP_INTENT);
+        // A directory that another process holds without sharing deletion (as
+        // its current directory, say) cannot go, but it can still be emptied.
+        if (!child && forListing && GetLastError() == ERROR_SHARING_VIOLATION)
+            child = CreateRelative(name, access, kShareAll, FILE_OPEN, FILE_OPEN_FOR_BACKUP_INTENT);
         if (!child)
             return nullptr;
         return std::make_unique<HandleNode>(std::move(child));
@@ -168,9 +172,15 @@ void CreateInstallDirectories(const PackageTree& tree) {
 }
 
 std::unique_ptr<WalkNode> OpenWalkRoot(const std::u16string& path) {
-    UniqueFile handle(CreateFileW(WidePtr(path), DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE,
-                                  kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const DWORD access = FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE;
+    auto open = [&](DWORD extra) {
+        return UniqueFile(CreateFileW(WidePtr(path), access | extra, kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    };
+    UniqueFile handle = open(DELETE);
+    // As for a child: a root held open elsewhere is emptied and left standing.
+    if (!handle && GetLastError() == ERROR_SHARING_VIOLATION)
+        handle = open(0);
     if (!handle)
         return nullptr;
     return std::make_unique<HandleNode>(std::move(handle));

@@ -32,8 +32,9 @@ void CreateInstallDirectories(const PackageTree& tree);
 
 // Opens `path` for a tree walk (PruneTree) without following a link: the
 // node of a link is the link. Children are opened relative to their parent's
-// handle, listed and deleted through their own handles. Null when `path`
-// cannot be opened.
+// handle, listed and deleted through their own handles. A directory that
+// another process holds open without sharing deletion is opened for listing
+// only: it is emptied and stays. Null when `path` cannot be opened.
 std::unique_ptr<WalkNode> OpenWalkRoot(const std::u16string& path);
 
 // Deletes every file and subdirectory below `path`, then `path` itself.
@@ -66,7 +67,8 @@ std::optional<std::u16string> PanelConfigFolder();
 
 // Removes `path` and every directory below it that holds no file; deletes no
 // file. Directories whose names begin with a full stop are kept. A directory
-// link is removed, never entered.
+// link is removed, never entered; as for DeleteDirectoryTree, each directory
+// is checked, entered and removed through one handle.
 void RemoveEmptyDirectories(const std::u16string& path);
 
 // Writes all Size bytes of `file` into the system folder under the file's
