@@ -144,6 +144,24 @@ TEST_F(FileOpsTest, DeleteDirectoryTreeLeavesReadOnlyFile) {
     SetFileAttributesW(WidePtr(scratch_ / u"t\\sub\\ro.txt"), FILE_ATTRIBUTE_NORMAL);
 }
 
+// Directories that another process holds open without sharing deletion stay, emptied; the rest goes.
+TEST_F(FileOpsTest, DeleteDirectoryTreeEmptiesDirectoriesHeldOpenElsewhere) {
+    // The tree's root held, then a subdirectory held.
+    for (const auto& [root, held] : {std::pair{u"a", u"a"}, std::pair{u"b", u"b\\held"}}) {
+        const std::u16string tree = root;
+        SCOPED_TRACE(tree == held ? "root held" : "subdirectory held");
+        MakeDirectories({tree, tree + u"\\held", tree + u"\\other"});
+        MakeFiles({tree + u"\\held\\f.txt", tree + u"\\other\\g.txt"});
+        UniqueFile holder(CreateFileW(WidePtr(scratch_ / held), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ASSERT_TRUE(holder) << "cannot hold a test folder open";
+        DeleteDirectoryTree(scratch_ / tree);
+        EXPECT_TRUE(IsExistingDirectory(scratch_ / held));
+        EXPECT_FALSE(PathExists(scratch_ / (tree + u"\\held\\f.txt")));
+        EXPECT_FALSE(PathExists(scratch_ / (tree + u"\\other")));
+    }
+}
+
 // Deleting or pruning a path that does not exist does nothing visible.
 TEST_F(FileOpsTest, TreeOperationsOnMissingPathDoNothing) {
     DeleteDirectoryTree(scratch_ / u"missing");

@@ -61,6 +61,17 @@ TEST_F(PanelConfigFileTest, PathWithNonAsciiCharactersWorks) {
     EXPECT_EQ(ReadBytes(path), BytesOf(chineseFile_));
 }
 
+// A hard link planted as the file loses its name only: the file it shares keeps its bytes.
+TEST_F(PanelConfigFileTest, HardLinkPlantedAsTheFileKeepsItsTarget) {
+    const std::u16string other = scratch_ / u"other.dll";
+    const std::u16string path = scratch_ / u"PanelConfig.ini";
+    ASSERT_TRUE(WriteBytes(other, {'M', 'Z', 1, 2}));
+    ASSERT_TRUE(CreateHardLinkW(WidePtr(path), WidePtr(other), nullptr));
+    ASSERT_TRUE(WritePanelConfig(chinese_, path));
+    EXPECT_EQ(ReadBytes(path), BytesOf(chineseFile_));
+    EXPECT_EQ(ReadBytes(other), (std::vector<uint8_t>{'M', 'Z', 1, 2}));
+}
+
 // A link planted as the folder is not followed: its target gets no file.
 TEST_F(PanelConfigFileTest, FolderThatIsALinkGetsNoFile) {
     std::u16string target = scratch_ / u"target";
