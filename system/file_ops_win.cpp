@@ -209,8 +209,10 @@ bool WriteFileToSystemFolder(const PackageFile* file, std::u16string* targetPath
 }
 
 bool WriteNewFileInFolder(const std::u16string& folder, const std::u16string& name, const std::vector<uint8_t>& bytes) {
-    if (!IsPlainName(name))
+    if (!IsPlainName(name)) {
+        SetLastError(ERROR_INVALID_NAME);
         return false;
+    }
     UniqueFile folderHandle(CreateFileW(
         WidePtr(folder), FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr,
         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -224,11 +226,15 @@ bool WriteNewFileInFolder(const std::u16string& folder, const std::u16string& na
         return false;
     }
     // Whatever holds the name goes first, a link as a link; a real directory
-    // of that name is not replaced.
+    // of that name is not replaced. The old entry goes when its handle
+    // closes, at the end of this statement.
     if (std::unique_ptr<WalkNode> old = folderNode.OpenChild(name, false)) {
         std::optional<WalkNodeInfo> oldInfo = old->Info();
-        if (!oldInfo || ((oldInfo->Attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkAttributes(oldInfo->Attributes)) ||
-            !old->Delete())
+        if (!oldInfo || ((oldInfo->Attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkAttributes(oldInfo->Attributes))) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        if (!old->Delete())
             return false;
     }
     // FILE_CREATE: the name must be free, so nothing planted since is opened.
@@ -236,11 +242,13 @@ bool WriteNewFileInFolder(const std::u16string& folder, const std::u16string& na
     if (!file)
         return false;
     DWORD written = 0;
-    bool complete = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+    const bool wrote = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const bool complete = wrote && written == bytes.size();
     if (!complete) {
+        const DWORD error = wrote ? ERROR_WRITE_FAULT : GetLastError();
         FILE_DISPOSITION_INFO disposition{TRUE};
         SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+        SetLastError(error);
     }
     return complete;
 }
