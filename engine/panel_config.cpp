@@ -1,5 +1,7 @@
 #include "engine/panel_config.h"
 
+#include <cstdio>
+
 #include <tinyxml.h>
 
 namespace {
@@ -31,6 +33,9 @@ std::string DottedAddressText(uint32_t address) {
     return text;
 }
 
-bool PrintPanelConfig(const PanelConfig& config, FILE* stream) {
-    return BuildDocument(config).SaveFile(stream);
+std::string PanelConfigText(const PanelConfig& config) {
+    TiXmlPrinter printer;
+    printer.SetLineBreak("\r\n");
+    BuildDocument(config).Accept(&printer);
+    return printer.CStr();
 }

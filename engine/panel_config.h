@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 struct PanelConfig {
@@ -28,12 +27,14 @@ std::string LanguageIdText(uint16_t language);
 // "%d.%d.%d.%d", octets from the least significant byte up.
 std::string DottedAddressText(uint32_t address);
 
-// Prints the document to an open stream, one element per "\n"-ended line
-// (a text-mode stream turns each "\n" into the platform's line end). True when the stream reports no error afterwards;
-// the stream stays open and owned by the caller.
-bool PrintPanelConfig(const PanelConfig& config, FILE* stream);
+// The document as the file holds it: one element per line, each line ending
+// in CR LF.
+std::string PanelConfigText(const PanelConfig& config);
 
-// Creates or empties the file at `path` (UTF-16, opened in text mode) and
-// writes the document. False when the file cannot be opened (a missing
-// folder, for example) or a write or the close fails. Windows layer.
+// Replaces the file at `path` with a new file holding PanelConfigText. The
+// folder is opened without following a link and the file is created relative
+// to it (WriteNewFileInFolder): a link planted as the folder or as the file is
+// never followed, and a hard link planted as the file loses only its name.
+// False, with the last error set, when the folder is missing or a link, or the
+// file cannot be created or written. Windows layer.
 bool WritePanelConfig(const PanelConfig& config, const std::u16string& path);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <shlobj.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <vector>
@@ -15,52 +16,104 @@
 
 namespace {
 
-using DecideEntry = EntryAction (*)(std::u16string_view name, uint32_t attributes);
-
-// Calls visit(name, attributes) for every entry of `directory`, "." and ".."
-// included. Entries may be deleted while the enumeration runs: FindNextFileW
-// keeps going over a changing directory.
-template <typename Visit>
-void ForEachEntry(const std::u16string& directory, Visit&& visit) {
-    std::optional<std::u16string> pattern = JoinPath(directory, u"*.*");
-    if (!pattern)
-        return;
-    WIN32_FIND_DATAW entry;
-    UniqueFind find(FindFirstFileW(WidePtr(*pattern), &entry));
-    if (!find)
-        return;
-    do {
-        visit(FromWide(entry.cFileName), static_cast<uint32_t>(entry.dwFileAttributes));
-    } while (FindNextFileW(find.Get(), &entry));
+// NtCreateFile takes a counted name; the walk's names come from listings
+// and are far shorter than the counted form allows.
+UNICODE_STRING CountedName(const std::u16string& name) {
+    UNICODE_STRING counted;
+    counted.Buffer = const_cast<PWSTR>(WidePtr(name));
+    counted.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    counted.MaximumLength = counted.Length;
+    return counted;
 }
 
-// Applies `decide` to every entry below `directory`, then removes the
-// directory (which fails harmlessly while anything stayed in it). A directory
-// link given as `directory` is removed without looking inside: enumerating
-// it would walk its target.
-void PruneTree(const std::u16string& directory, DecideEntry decide) {
-    if (!IsLinkAttributes(GetFileAttributesW(WidePtr(directory)))) {
-        ForEachEntry(directory, [&](const std::u16string& name, uint32_t attributes) {
-            std::optional<std::u16string> entry = JoinPath(directory, name);
-            if (!entry)
-                return;
-            switch (decide(name, attributes)) {
-                case EntryAction::DeleteFile:
-                    DeleteFileW(WidePtr(*entry));
-                    break;
-                case EntryAction::RemoveLink:
-                    RemoveDirectoryW(WidePtr(*entry));
-                    break;
-                case EntryAction::Descend:
-                    PruneTree(*entry, decide);
-                    break;
-                case EntryAction::Leave:
-                    break;
-            }
-        });
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// A walk node over an open handle. Every handle is opened without following
+// a reparse point, so a node for a link is the link itself; a child is opened
+// relative to its parent's handle, never by a path that a link planted
+// higher up could redirect.
+class HandleNode final : public WalkNode {
+  public:
+    explicit HandleNode(UniqueFile handle) : handle_(std::move(handle)) {}
+
+    std::optional<WalkNodeInfo> Info() override {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(handle_.Get(), &info))
+            return std::nullopt;
+        return WalkNodeInfo{static_cast<uint32_t>(info.dwFileAttributes),
+                            (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
     }
-    RemoveDirectoryW(WidePtr(directory));
-}
+
+    std::vector<WalkEntry> List() override {
+        std::vector<WalkEntry> entries;
+        // 8-byte alignment for the LARGE_INTEGER fields of each record.
+        std::vector<uint64_t> buffer(8 * 1024);
+        FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+        while (GetFileInformationByHandleEx(handle_.Get(), kind, buffer.data(),
+                                            static_cast<DWORD>(buffer.size() * sizeof(uint64_t)))) {
+            kind = FileIdBothDirectoryInfo;
+            const auto* bytes = reinterpret_cast<const uint8_t*>(buffer.data());
+            for (size_t offset = 0;;) {
+                const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
+                entries.push_back(
+                    {FromWide(std::wstring_view(record->FileName, record->FileNameLength / sizeof(wchar_t))),
+                     static_cast<uint32_t>(record->FileAttributes), static_cast<uint64_t>(record->FileId.QuadPart)});
+                if (record->NextEntryOffset == 0)
+                    break;
+                offset += record->NextEntryOffset;
+            }
+        }
+        return entries;
+    }
+
+    std::unique_ptr<WalkNode> OpenChild(const std::u16string& name, bool forListing) override {
+        const ACCESS_MASK access = FILE_READ_ATTRIBUTES | SYNCHRONIZE | (forListing ? FILE_LIST_DIRECTORY : 0);
+        UniqueFile child = CreateRelative(name, access | DELETE, kShareAll, FILE_OPEN, FILE_OPEN_FOR_BACKUP_INTENT);
+        // A directory that another process holds without sharing deletion (as
+        // its current directory, say) cannot go, but it can still be emptied.
+        if (!child && forListing && GetLastError() == ERROR_SHARING_VIOLATION)
+            child = CreateRelative(name, access, kShareAll, FILE_OPEN, FILE_OPEN_FOR_BACKUP_INTENT);
+        if (!child)
+            return nullptr;
+        return std::make_unique<HandleNode>(std::move(child));
+    }
+
+    // A new file `name` in this directory, for writing and deleting; fails
+    // when anything of that name exists.
+    UniqueFile CreateChildFile(const std::u16string& name) {
+        return CreateRelative(name, FILE_GENERIC_WRITE | DELETE, FILE_SHARE_READ, FILE_CREATE, FILE_NON_DIRECTORY_FILE);
+    }
+
+    bool Delete() override {
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        return SetFileInformationByHandle(handle_.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+    }
+
+  private:
+    // Opens `name` relative to this directory's handle, never following a
+    // reparse point. The last error is set from the status on failure.
+    UniqueFile CreateRelative(const std::u16string& name,
+                              ACCESS_MASK access,
+                              ULONG share,
+                              ULONG disposition,
+                              ULONG options) {
+        UNICODE_STRING counted = CountedName(name);
+        OBJECT_ATTRIBUTES attributes;
+        InitializeObjectAttributes(&attributes, &counted, OBJ_CASE_INSENSITIVE, handle_.Get(), nullptr);
+        IO_STATUS_BLOCK status;
+        HANDLE opened = INVALID_HANDLE_VALUE;
+        NTSTATUS result =
+            NtCreateFile(&opened, access, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
+                         options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+        if (result < 0) {
+            SetLastError(RtlNtStatusToDosError(result));
+            return UniqueFile();
+        }
+        return UniqueFile(opened);
+    }
+
+    UniqueFile handle_;
+};
 
 void PushInReverse(std::vector<const PackageFolder*>& stack, const std::forward_list<PackageFolder>& folders) {
     size_t first = stack.size();
@@ -118,12 +171,29 @@ void CreateInstallDirectories(const PackageTree& tree) {
     }
 }
 
+std::unique_ptr<WalkNode> OpenWalkRoot(const std::u16string& path) {
+    const DWORD access = FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE;
+    auto open = [&](DWORD extra) {
+        return UniqueFile(CreateFileW(WidePtr(path), access | extra, kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    };
+    UniqueFile handle = open(DELETE);
+    // As for a child: a root held open elsewhere is emptied and left standing.
+    if (!handle && GetLastError() == ERROR_SHARING_VIOLATION)
+        handle = open(0);
+    if (!handle)
+        return nullptr;
+    return std::make_unique<HandleNode>(std::move(handle));
+}
+
 void DeleteDirectoryTree(const std::u16string& path) {
-    PruneTree(path, DeleteTreeAction);
+    if (std::unique_ptr<WalkNode> root = OpenWalkRoot(path))
+        PruneTree(*root, path.size(), DeleteTreeAction);
 }
 
 void RemoveEmptyDirectories(const std::u16string& path) {
-    PruneTree(path, RemoveEmptyAction);
+    if (std::unique_ptr<WalkNode> root = OpenWalkRoot(path))
+        PruneTree(*root, path.size(), RemoveEmptyAction);
 }
 
 bool WriteFileToSystemFolder(const PackageFile* file, std::u16string* targetPath) {
@@ -136,6 +206,51 @@ bool WriteFileToSystemFolder(const PackageFile* file, std::u16string* targetPath
     if (targetPath)
         *targetPath = *target;
     return WriteWholeFile(*target, file->Data, file->Size);
+}
+
+bool WriteNewFileInFolder(const std::u16string& folder, const std::u16string& name, const std::vector<uint8_t>& bytes) {
+    if (!IsPlainName(name)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    UniqueFile folderHandle(CreateFileW(
+        WidePtr(folder), FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!folderHandle)
+        return false;
+    HandleNode folderNode(std::move(folderHandle));
+    std::optional<WalkNodeInfo> folderInfo = folderNode.Info();
+    if (!folderInfo || !(folderInfo->Attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        IsLinkAttributes(folderInfo->Attributes)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // Whatever holds the name goes first, a link as a link; a real directory
+    // of that name is not replaced. The old entry goes when its handle
+    // closes, at the end of this statement.
+    if (std::unique_ptr<WalkNode> old = folderNode.OpenChild(name, false)) {
+        std::optional<WalkNodeInfo> oldInfo = old->Info();
+        if (!oldInfo || ((oldInfo->Attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkAttributes(oldInfo->Attributes))) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        if (!old->Delete())
+            return false;
+    }
+    // FILE_CREATE: the name must be free, so nothing planted since is opened.
+    UniqueFile file = folderNode.CreateChildFile(name);
+    if (!file)
+        return false;
+    DWORD written = 0;
+    const bool wrote = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const bool complete = wrote && written == bytes.size();
+    if (!complete) {
+        const DWORD error = wrote ? ERROR_WRITE_FAULT : GetLastError();
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+        SetLastError(error);
+    }
+    return complete;
 }
 
 std::optional<std::u16string> ShellFolder(int csidl, bool create) {

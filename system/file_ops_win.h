@@ -8,10 +8,13 @@
 // undoing what is not there is harmless and every operation can run again.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/package.h"
+#include "system/directory_walk.h"
 
 // True when a file or directory named `path` exists (FindFirstFileW on the
 // path as given, no pattern appended).
@@ -27,11 +30,30 @@ void EnsureDirectory(const std::u16string& path);
 // skipped. Files are not touched.
 void CreateInstallDirectories(const PackageTree& tree);
 
+// Opens `path` for a tree walk (PruneTree) without following a link: the
+// node of a link is the link. Children are opened relative to their parent's
+// handle, listed and deleted through their own handles. A directory that
+// another process holds open without sharing deletion is opened for listing
+// only: it is emptied and stays. Null when `path` cannot be opened.
+std::unique_ptr<WalkNode> OpenWalkRoot(const std::u16string& path);
+
 // Deletes every file and subdirectory below `path`, then `path` itself.
 // Directories whose names begin with a full stop are kept (and therefore so
 // is every directory above them); read-only files stay. Links are removed, not
-// followed; when `path` itself is a directory link only the link goes.
+// followed; when `path` itself is a directory link only the link goes. Every
+// entry is acted on through a handle that was checked not to be a link, so
+// an entry swapped for a link while the walk runs is never entered.
 void DeleteDirectoryTree(const std::u16string& path);
+
+// Writes `bytes` as a new file `name` (a plain name) in the existing
+// directory `folder`. The folder is opened without following a link and must
+// be a directory that is not a link; whatever held the name before (a file,
+// or a link: the link itself) is deleted through its own handle, and the file
+// is created anew relative to the folder's handle, so a link planted at any
+// step is never followed. False, with the last error set, when the folder is
+// missing or a link, the name is held by a directory or a read-only file, or
+// fewer bytes were written (the partial file is deleted).
+bool WriteNewFileInFolder(const std::u16string& folder, const std::u16string& name, const std::vector<uint8_t>& bytes);
 
 // A shell folder (a CSIDL value) as a path, created when `create` is set and
 // it is missing. Empty when the shell cannot resolve it: callers then skip
@@ -45,7 +67,8 @@ std::optional<std::u16string> PanelConfigFolder();
 
 // Removes `path` and every directory below it that holds no file; deletes no
 // file. Directories whose names begin with a full stop are kept. A directory
-// link is removed, never entered.
+// link is removed, never entered; as for DeleteDirectoryTree, each directory
+// is checked, entered and removed through one handle.
 void RemoveEmptyDirectories(const std::u16string& path);
 
 // Writes all Size bytes of `file` into the system folder under the file's

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "system/file_ops_win.h"
 #include "tests/windows/scratch_files_win.h"
 
@@ -142,6 +144,24 @@ TEST_F(FileOpsTest, DeleteDirectoryTreeLeavesReadOnlyFile) {
     SetFileAttributesW(WidePtr(scratch_ / u"t\\sub\\ro.txt"), FILE_ATTRIBUTE_NORMAL);
 }
 
+// Directories that another process holds open without sharing deletion stay, emptied; the rest goes.
+TEST_F(FileOpsTest, DeleteDirectoryTreeEmptiesDirectoriesHeldOpenElsewhere) {
+    // The tree's root held, then a subdirectory held.
+    for (const auto& [root, held] : {std::pair{u"a", u"a"}, std::pair{u"b", u"b\\held"}}) {
+        const std::u16string tree = root;
+        SCOPED_TRACE(tree == held ? "root held" : "subdirectory held");
+        MakeDirectories({tree, tree + u"\\held", tree + u"\\other"});
+        MakeFiles({tree + u"\\held\\f.txt", tree + u"\\other\\g.txt"});
+        UniqueFile holder(CreateFileW(WidePtr(scratch_ / held), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ASSERT_TRUE(holder) << "cannot hold a test folder open";
+        DeleteDirectoryTree(scratch_ / tree);
+        EXPECT_TRUE(IsExistingDirectory(scratch_ / held));
+        EXPECT_FALSE(PathExists(scratch_ / (tree + u"\\held\\f.txt")));
+        EXPECT_FALSE(PathExists(scratch_ / (tree + u"\\other")));
+    }
+}
+
 // Deleting or pruning a path that does not exist does nothing visible.
 TEST_F(FileOpsTest, TreeOperationsOnMissingPathDoNothing) {
     DeleteDirectoryTree(scratch_ / u"missing");
@@ -197,6 +217,46 @@ TEST_F(FileOpsTest, RemoveEmptyDirectoriesDoesNotEnterLink) {
     RemoveEmptyDirectories(scratch_ / u"i");
     EXPECT_TRUE(IsExistingDirectory(scratch_ / u"target\\empty"));
     EXPECT_FALSE(PathExists(scratch_ / u"i"));
+}
+
+// Passes every call through to the real handle-based node; before each open
+// it gives the test the chance to change the disk, as another program could.
+class InterposedNode : public WalkNode {
+  public:
+    InterposedNode(std::unique_ptr<WalkNode> real, std::function<void(const std::u16string&)>& beforeOpen)
+        : real_(std::move(real)), beforeOpen_(beforeOpen) {}
+    std::optional<WalkNodeInfo> Info() override { return real_->Info(); }
+    std::vector<WalkEntry> List() override { return real_->List(); }
+    std::unique_ptr<WalkNode> OpenChild(const std::u16string& name, bool forListing) override {
+        beforeOpen_(name);
+        std::unique_ptr<WalkNode> child = real_->OpenChild(name, forListing);
+        return child ? std::make_unique<InterposedNode>(std::move(child), beforeOpen_) : nullptr;
+    }
+    bool Delete() override { return real_->Delete(); }
+
+  private:
+    std::unique_ptr<WalkNode> real_;
+    std::function<void(const std::u16string&)>& beforeOpen_;
+};
+
+// A folder swapped for another one between the listing and the open is left alone, and so is the one moved away.
+TEST_F(FileOpsTest, TreeWalkLeavesFolderSwappedAfterListing) {
+    MakeDirectories({u"t", u"t\\sub"});
+    MakeFiles({u"t\\a.txt", u"t\\sub\\b.txt"});
+    std::function<void(const std::u16string&)> beforeOpen = [&](const std::u16string& name) {
+        if (name != u"sub")
+            return;
+        ASSERT_TRUE(MoveFileW(WidePtr(scratch_ / u"t\\sub"), WidePtr(scratch_ / u"moved")));
+        MakeDirectories({u"t\\sub"});
+        MakeFiles({u"t\\sub\\precious.txt"});
+    };
+    std::unique_ptr<WalkNode> real = OpenWalkRoot(scratch_ / u"t");
+    ASSERT_TRUE(real);
+    InterposedNode root(std::move(real), beforeOpen);
+    PruneTree(root, scratch_.Path().size() + 2, DeleteTreeAction);
+    EXPECT_FALSE(PathExists(scratch_ / u"t\\a.txt"));
+    EXPECT_TRUE(IsExistingFile(scratch_ / u"t\\sub\\precious.txt"));
+    EXPECT_TRUE(IsExistingFile(scratch_ / u"moved\\b.txt"));
 }
 
 // The file lands in the system folder under its name, with its bytes; the output names it.

@@ -61,4 +61,30 @@ TEST_F(PanelConfigFileTest, PathWithNonAsciiCharactersWorks) {
     EXPECT_EQ(ReadBytes(path), BytesOf(chineseFile_));
 }
 
+// A hard link planted as the file loses its name only: the file it shares keeps its bytes.
+TEST_F(PanelConfigFileTest, HardLinkPlantedAsTheFileKeepsItsTarget) {
+    const std::u16string other = scratch_ / u"other.dll";
+    const std::u16string path = scratch_ / u"PanelConfig.ini";
+    ASSERT_TRUE(WriteBytes(other, {'M', 'Z', 1, 2}));
+    ASSERT_TRUE(CreateHardLinkW(WidePtr(path), WidePtr(other), nullptr));
+    ASSERT_TRUE(WritePanelConfig(chinese_, path));
+    EXPECT_EQ(ReadBytes(path), BytesOf(chineseFile_));
+    EXPECT_EQ(ReadBytes(other), (std::vector<uint8_t>{'M', 'Z', 1, 2}));
+}
+
+// A link planted as the folder is not followed: its target gets no file.
+TEST_F(PanelConfigFileTest, FolderThatIsALinkGetsNoFile) {
+    std::u16string target = scratch_ / u"target";
+    std::u16string link = scratch_ / u"ZorvanelleV7";
+    ASSERT_TRUE(CreateDirectoryW(WidePtr(target), nullptr));
+    constexpr DWORD kAllowUnprivileged = 0x2;
+    CreateSymbolicLinkW(WidePtr(link), WidePtr(target), SYMBOLIC_LINK_FLAG_DIRECTORY | kAllowUnprivileged);
+    DWORD attributes = AttributesOf(link);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "cannot create a directory link here (Wine 8: CreateSymbolicLinkW reports success but "
+                        "creates nothing); DirectoryWalkTest covers links swapped in with a fake file system";
+    EXPECT_FALSE(WritePanelConfig(chinese_, link + u"\\PanelConfig.ini"));
+    EXPECT_FALSE(IsExistingFile(target + u"\\PanelConfig.ini"));
+}
+
 }  // namespace
