@@ -12,6 +12,7 @@
 #include "system/process_control_win.h"
 #include "system/product_key_win.h"
 #include "system/record_undo_win.h"
+#include "system/removal_ownership_win.h"
 #include "system/run_log.h"
 #include "system/service_control_win.h"
 #include "system/text.h"
@@ -63,7 +64,7 @@ void StopRecordedPrograms(RemovalContext& context) {
             continue;
         if (record->Type == FileRecord)
             CloseRunningCopy(RecordText(*record));
-        else if (record->Type == ServiceRecord)
+        else if (record->Type == ServiceRecord && IsProductsOwn(*record, context.Log, context.Places))
             StopServiceByName(BaseNameOfPath(RecordText(*record)));
     }
 }
@@ -97,6 +98,19 @@ void UndoRecord(const ActionRecord& record) {
     }
 }
 
+// False for a recorded path that is not there, so there is nothing to
+// undo; the kinds IsProductsOwn checks are present once they pass it.
+bool IsPresent(const ActionRecord& record) {
+    switch (record.Type) {
+        case FileRecord:
+        case DriverUninstallRecord:
+        case DirectoryRecord:
+            return PathExists(RecordText(record));
+        default:
+            return true;
+    }
+}
+
 // Second pass, newest first: shortcuts go before the folders that hold
 // them, and the driver uninstall batches run while the files they use are
 // still in place.
@@ -104,12 +118,19 @@ void UndoRecords(RemovalContext& context) {
     for (const ActionRecord* record = MoveLast(context.Log.Records); record;
          record = MovePrevious(context.Log.Records)) {
         const bool plausible = IsPlausibleRecord(*record, context.Log, context.Places);
+        const bool own = plausible && IsProductsOwn(*record, context.Log, context.Places);
         if (IsRunLogOpen() && record->Type != ServiceStartedRecord)
-            WriteLogLine("removal", (plausible ? u"undo " : u"refused ") + Utf8ToUtf16(RecordTypeName(record->Type)) +
-                                        u" " + RecordSubject(*record));
-        if (plausible)
+            WriteLogLine("removal", (own ? u"undo " : u"refused ") + Utf8ToUtf16(RecordTypeName(record->Type)) + u" " +
+                                        RecordSubject(*record) + (plausible && !own ? u" (not the product's)" : u""));
+        // Only records acted on are paused for: a planted log of a great
+        // many refused records, or of files that are not there, must not
+        // keep the installer waiting.
+        if (own) {
+            const bool present = IsPresent(*record);
             UndoRecord(*record);
-        Sleep(kRecordPauseMs);
+            if (present)
+                Sleep(kRecordPauseMs);
+        }
     }
 }
 
