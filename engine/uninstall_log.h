@@ -38,7 +38,7 @@ inline constexpr size_t kMaxLogTextUnits = 259;
 // gigabytes, or of millions of records each paused for, would exhaust the
 // installer's memory or keep it busy for hours.
 inline constexpr size_t kMaxLogBytes = size_t{16} * 1024 * 1024;
-inline constexpr size_t kMaxLogRecords = 65536;
+inline constexpr size_t kMaxLogRecords = 16384;
 
 struct ActionRecord {
     uint8_t Type = 0;

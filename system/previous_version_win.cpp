@@ -5,6 +5,8 @@
 #include <shlobj.h>
 
 #include <optional>
+#include <set>
+#include <utility>
 
 #include "engine/uninstall_log.h"
 #include "system/file_ops_win.h"
@@ -51,6 +53,17 @@ RemovalPlaces ResolvePlaces(const std::u16string& installFolder) {
     return places;
 }
 
+// The records a pass has met, by kind and subject, ASCII case ignored as
+// Windows ignores it in paths and names. A real log never repeats a record;
+// a planted one that repeats one thousands of times must not cost a driver
+// batch, a service query or a pause each time.
+using MetRecords = std::set<std::pair<uint8_t, std::u16string>>;
+
+// True the first time a pass meets a record of this kind and subject.
+bool IsFirstMeeting(MetRecords& met, const ActionRecord& record) {
+    return met.emplace(record.Type, FoldedPathText(RecordSubject(record))).second;
+}
+
 void CloseRunningCopy(const std::u16string& path) {
     if (PathExists(path) && HasExeExtension(path))
         TerminateProcessesByPath(path);
@@ -58,9 +71,10 @@ void CloseRunningCopy(const std::u16string& path) {
 
 // First pass: nothing of the installation may still run while it is undone.
 void StopRecordedPrograms(RemovalContext& context) {
+    MetRecords met;
     for (const ActionRecord* record = MoveLast(context.Log.Records); record;
          record = MovePrevious(context.Log.Records)) {
-        if (!IsPlausibleRecord(*record, context.Log, context.Places))
+        if (!IsFirstMeeting(met, *record) || !IsPlausibleRecord(*record, context.Log, context.Places))
             continue;
         if (record->Type == FileRecord)
             CloseRunningCopy(RecordText(*record));
@@ -115,8 +129,14 @@ bool IsPresent(const ActionRecord& record) {
 // them, and the driver uninstall batches run while the files they use are
 // still in place.
 void UndoRecords(RemovalContext& context) {
+    MetRecords met;
+    size_t repeats = 0;
     for (const ActionRecord* record = MoveLast(context.Log.Records); record;
          record = MovePrevious(context.Log.Records)) {
+        if (!IsFirstMeeting(met, *record)) {
+            ++repeats;
+            continue;
+        }
         const bool plausible = IsPlausibleRecord(*record, context.Log, context.Places);
         const bool own = plausible && IsProductsOwn(*record, context.Log, context.Places);
         if (IsRunLogOpen() && record->Type != ServiceStartedRecord)
@@ -132,6 +152,8 @@ void UndoRecords(RemovalContext& context) {
                 Sleep(kRecordPauseMs);
         }
     }
+    if (repeats != 0)
+        WriteLogLine("removal", u"skipped " + Utf8ToUtf16(std::to_string(repeats)) + u" repeated records");
 }
 
 // The plausible DirectoryRecords, for the last pass over the folders.

@@ -84,7 +84,7 @@ bool IsProductsOwn(const ActionRecord& record, const UninstallLog& log, const Re
         }
         case DesktopMenuRecord: {
             std::optional<std::u16string> command = DesktopMenuCommand(text);
-            return command && IsInsideInstallFolder(CommandProgram(*command), places);
+            return command && IsCommandOfProgramInside(*command, places.InstallFolder);
         }
         case SystemFileRecord:
             return IsCopyOfInstalledFile(text, log, places);

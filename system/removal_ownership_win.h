@@ -20,7 +20,7 @@
 //   program (its configured image path, quotes removed, is the record's path);
 // - RunEntryRecord: the Run value holds the recorded command, quoted or not;
 // - DesktopMenuRecord: the entry's command starts a program inside the
-//   install folder;
+//   install folder (see IsCommandOfProgramInside);
 // - SystemFileRecord: a FileRecord of `log` names a file of the same name
 //   inside the install folder whose bytes equal the system file's;
 // - DesktopShortcutRecord, ProgramsShortcutRecord: the link points at a path

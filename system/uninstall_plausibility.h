@@ -31,6 +31,10 @@ struct RemovalPlaces {
 // to case.
 bool EqualPathText(std::u16string_view a, std::u16string_view b);
 
+// `text` with ASCII capitals made small: two texts that EqualPathText finds
+// equal give the same result, so it can key a set of paths or names.
+std::u16string FoldedPathText(std::u16string_view text);
+
 // True when `path` lies below `folder`: folder, a backslash, then one or more
 // plain names (see IsPlainName) joined by backslashes. False for an empty
 // folder.
@@ -65,6 +69,12 @@ std::u16string WithoutProgramQuotes(std::u16string_view text);
 // (absent when the quote is not closed or is followed by anything but a
 // blank), or, unquoted, the text up to its first blank, as Windows splits it.
 std::optional<std::u16string> CommandProgram(std::u16string_view command);
+
+// True when the program `command` starts lies inside `folder` (see
+// IsPathInside): the program as CommandProgram splits it, or, for a command
+// without quotes, the whole command, since installers before this one wrote
+// program paths with blanks unquoted.
+bool IsCommandOfProgramInside(std::u16string_view command, std::u16string_view folder);
 
 // True when a service's configured image path, with its quotes removed, is
 // `program` (ASCII letter case ignored).

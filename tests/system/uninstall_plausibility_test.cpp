@@ -163,4 +163,28 @@ TEST_F(UninstallPlausibilityTest, MachineTextsMatchOnlyTheProductsOwnProgram) {
         EXPECT_EQ(CommandProgram(c.Command), c.Program) << std::string(c.Command.begin(), c.Command.end());
 }
 
+// A menu entry is the product's when its command starts a program inside the
+// install folder, quoted as this installer writes it or unquoted as earlier
+// ones did; a program elsewhere, or a quote that hides what runs, is not.
+TEST_F(UninstallPlausibilityTest, MenuCommandsAreTheProductsOnlyWhenTheirProgramIsInside) {
+    const std::u16string program = std::u16string(kFolder) + u"\\Panel.exe";
+    struct Case {
+        std::u16string Command;
+        bool Inside;
+    } cases[] = {
+        {u"\"" + program + u"\"", true},
+        {u"\"" + program + u"\" %1", true},
+        {program, true},
+        {u"C:\\Other\\Panel.exe", false},
+        {u"C:\\Other\\Panel.exe " + program, false},
+        {u"\"C:\\Other\\Panel.exe\" " + program, false},
+        {u"\"" + program, false},
+        {std::u16string(kFolder), false},
+        {u"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsCommandOfProgramInside(c.Command, kFolder), c.Inside)
+            << std::string(c.Command.begin(), c.Command.end());
+}
+
 }  // namespace

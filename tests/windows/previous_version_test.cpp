@@ -330,17 +330,30 @@ TEST_F(PreviousVersionTest, RecordsBeyondTheProductAreSkippedAndTheRestUndone) {
     EXPECT_EQ(g_reports.size(), 1u);
 }
 
-// Only records acted on are paused for: a thousand refused ones would
-// otherwise cost half a minute.
-TEST_F(PreviousVersionTest, RefusedRecordsAreNotPausedFor) {
+// Only records acted on are paused for, and a repeated record is acted on
+// once: a thousand refused records, or a thousand copies of the product key's
+// record in any letter case, would otherwise cost half a minute each, and a
+// repeated driver batch would run every time.
+TEST_F(PreviousVersionTest, RefusedAndRepeatedRecordsCostNothing) {
     AddFile(kFolder + u"\\own.txt");
-    for (int i = 0; i < 1000; ++i)
+    const std::u16string batch = kFolder + u"\\driver\\Uninstall.bat";
+    AddFile(batch, "@echo ran>>" + std::string(kMarker.begin(), kMarker.end()) + "\r\n");
+    std::vector<uint8_t> key = EncodeKeyRecord(kLocalMachineRootValue, kProductKeyPath);
+    std::vector<uint8_t> shoutedKey = EncodeKeyRecord(kLocalMachineRootValue, u"software\\trovalisserverv7");
+    for (int i = 0; i < 1000; ++i) {
         AppendTextRecord(log_.Records, FileRecord, u"C:\\removal-outside.txt");
+        const std::vector<uint8_t>& record = i % 2 ? key : shoutedKey;
+        AppendRecord(log_.Records, RegistryKeyRecord, record.data(), static_cast<uint32_t>(record.size()));
+    }
+    AppendTextRecord(log_.Records, DriverUninstallRecord, batch);
+    AppendTextRecord(log_.Records, DriverUninstallRecord, kBase + u"\\ZORVANELLE\\ZorvanelleV7\\driver\\uninstall.BAT");
     ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
 
-    DWORD elapsed = test_timing::Elapsed([&] { RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, nullptr); });
+    DWORD elapsed =
+        test_timing::Elapsed([&] { RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, nullptr); });
 
     EXPECT_FALSE(Exists(kFolder + u"\\own.txt"));
+    EXPECT_EQ(test_files::ReadTextFile(kMarker), "ran\r\n");
     EXPECT_LT(elapsed, 10000u);
 }
 
