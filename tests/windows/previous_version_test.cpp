@@ -358,8 +358,9 @@ TEST_F(PreviousVersionTest, RefusedAndRepeatedRecordsCostNothing) {
 }
 
 // A planted log names, by the product's kind of names, another program's
-// service, Run value, menu entry, system file and shortcut: each fits every
-// rule for a record's text, and each survives because it is not the
+// service, Run value, menu entry, system file and shortcut, and Windows'
+// own update service and one of its libraries in the system folder: each fits
+// every rule for a record's text, and each survives because it is not the
 // product's. The log's own file still goes.
 TEST_F(PreviousVersionTest, ForeignThingsNamedByAPlantedLogSurvive) {
     AddFile(kFolder + u"\\own.txt");
@@ -368,6 +369,8 @@ TEST_F(PreviousVersionTest, ForeignThingsNamedByAPlantedLogSurvive) {
     ASSERT_TRUE(test_files::CopyHelperProgram(L"TestService.exe", ToWide(foreignProgram)));
     ASSERT_TRUE(CreateAutoStartService(kForeignService, foreignProgram, std::nullopt));
     AppendTextRecord(log_.Records, ServiceRecord, kFolder + u"\\" + kForeignService + u".exe");
+    ASSERT_TRUE(ServiceExists(u"wuauserv"));
+    AppendTextRecord(log_.Records, ServiceRecord, kFolder + u"\\wuauserv.exe");
     ASSERT_TRUE(AddRunEntry(foreignProgram));
     AppendTextRecord(log_.Records, RunEntryRecord, RunEntryCommandLine(kFolder + u"\\" + kForeignService + u".exe"));
     ASSERT_TRUE(AddDesktopMenuEntry(kForeignMenu, foreignProgram));
@@ -376,6 +379,10 @@ TEST_F(PreviousVersionTest, ForeignThingsNamedByAPlantedLogSurvive) {
     ASSERT_TRUE(test_files::WriteTextFile(ToWide(systemFile), "the system's"));
     AddFile(kFolder + u"\\removal-foreign.dll", "planted");
     AppendTextRecord(log_.Records, SystemFileRecord, systemFile);
+    // A system file with no copy in the install folder at all.
+    std::u16string updateLibrary = ShellPath(CSIDL_SYSTEM) + u"\\wuapi.dll";
+    ASSERT_TRUE(Exists(updateLibrary));
+    AppendTextRecord(log_.Records, SystemFileRecord, updateLibrary);
     std::u16string link = ForeignLink();
     ASSERT_TRUE(CreateShortcut(link, foreignProgram));
     AppendTextRecord(log_.Records, DesktopShortcutRecord, link);
@@ -385,6 +392,8 @@ TEST_F(PreviousVersionTest, ForeignThingsNamedByAPlantedLogSurvive) {
 
     EXPECT_FALSE(Exists(kFolder + u"\\own.txt"));
     EXPECT_TRUE(ServiceExists(kForeignService));
+    EXPECT_TRUE(ServiceExists(u"wuauserv"));
+    EXPECT_TRUE(Exists(updateLibrary));
     EXPECT_TRUE(RunValueExists(WidePtr(kForeignService)));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, u"DesktopBackground\\Shell\\" + kForeignMenu));
     EXPECT_EQ(test_files::ReadTextFile(ToWide(systemFile)), "the system's");
