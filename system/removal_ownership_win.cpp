@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "system/file_ops_win.h"
 #include "system/path_names.h"
 #include "system/service_control_win.h"
 #include "system/shell_entries_win.h"
@@ -52,7 +53,11 @@ bool HaveEqualBytes(const std::u16string& a, const std::u16string& b) {
 }
 
 // The install folder holds a logged file of the same name with the same bytes.
+// A missing system file is settled before the log is searched: a planted log
+// may name thousands of them.
 bool IsCopyOfInstalledFile(const std::u16string& systemFile, const UninstallLog& log, const RemovalPlaces& places) {
+    if (!PathExists(systemFile))
+        return false;
     std::u16string name = FileNameOfPath(systemFile);
     for (const ActionRecord& record : log.Records.Records) {
         if (record.Type != FileRecord)
