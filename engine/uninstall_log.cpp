@@ -55,8 +55,8 @@ bool ReadLog(ByteReader& reader, UninstallLog& log) {
     if (!reader.ReadString16(kMaxLogTextUnits, &log.BaseFolder) ||
         !reader.ReadString16(kMaxLogTextUnits, &log.Company) || !reader.ReadString16(kMaxLogTextUnits, &log.Product))
         return false;
-    while (!reader.AtEnd()) {
-        if (!ReadRecord(reader, log.Records))
+    for (size_t count = 0; !reader.AtEnd(); ++count) {
+        if (count == kMaxLogRecords || !ReadRecord(reader, log.Records))
             return false;
     }
     return true;
@@ -212,7 +212,7 @@ bool SerializeUninstallLog(const UninstallLog& log, std::vector<uint8_t>* image)
 bool ParseUninstallLog(const uint8_t* bytes, size_t size, UninstallLog& log) {
     ClearRecords(log.Records);
     ByteReader reader(bytes, size);
-    if (ReadLog(reader, log))
+    if (size <= kMaxLogBytes && ReadLog(reader, log))
         return true;
     ClearUninstallLog(log);
     return false;

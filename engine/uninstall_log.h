@@ -33,6 +33,13 @@ inline constexpr uint8_t RunEntryRecord = 22;         // logon command line
 // Longest header text: a field of 260 units less its terminator.
 inline constexpr size_t kMaxLogTextUnits = 259;
 
+// The most a log that is read may cost. A real log holds a few dozen records
+// and some kilobytes; a found log is data anyone may have planted, and one of
+// gigabytes, or of millions of records each paused for, would exhaust the
+// installer's memory or keep it busy for hours.
+inline constexpr size_t kMaxLogBytes = size_t{16} * 1024 * 1024;
+inline constexpr size_t kMaxLogRecords = 16384;
+
 struct ActionRecord {
     uint8_t Type = 0;
     uint32_t Size = 0;          // always Data.size()
@@ -105,12 +112,14 @@ void ClearUninstallLog(UninstallLog& log);
 
 // Replaces the log's contents with those of a byte image. A damaged image (a
 // header text over kMaxLogTextUnits units or unterminated, a truncated record
-// header, a record whose Size runs past the end) gives false and leaves the
+// header, a record whose Size runs past the end, more than kMaxLogBytes bytes
+// or more than kMaxLogRecords records) gives false and leaves the
 // log with empty header texts and no records: nothing of it is to be acted on.
 [[nodiscard]] bool ParseUninstallLog(const uint8_t* bytes, size_t size, UninstallLog& log);
 
 // Loads the file at `path` into `log`, replacing what it held. False when the
-// file cannot be opened or read, or is damaged (see ParseUninstallLog); the
+// file cannot be opened or read, or is damaged (see ParseUninstallLog; a file
+// over kMaxLogBytes is not read at all); the
 // log then has empty header texts and no records. Implemented in the Windows
 // layer.
 [[nodiscard]] bool LoadUninstallLog(UninstallLog& log, const std::u16string& path);

@@ -7,12 +7,14 @@
 namespace {
 
 // The whole file in one read. The file is shared for reading and writing so
-// that a log another process still holds open can be read.
+// that a log another process still holds open can be read. A file over
+// kMaxLogBytes is refused before anything is allocated for it.
 bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>* bytes) {
     UniqueFile file(CreateFileW(WidePtr(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > MAXDWORD)
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+        static_cast<uint64_t>(size.QuadPart) > kMaxLogBytes)
         return false;
     bytes->resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;

@@ -5,6 +5,8 @@
 #include <shlobj.h>
 
 #include <optional>
+#include <set>
+#include <utility>
 
 #include "engine/uninstall_log.h"
 #include "system/file_ops_win.h"
@@ -12,6 +14,7 @@
 #include "system/process_control_win.h"
 #include "system/product_key_win.h"
 #include "system/record_undo_win.h"
+#include "system/removal_ownership_win.h"
 #include "system/run_log.h"
 #include "system/service_control_win.h"
 #include "system/text.h"
@@ -50,6 +53,17 @@ RemovalPlaces ResolvePlaces(const std::u16string& installFolder) {
     return places;
 }
 
+// The records a pass has met, by kind and subject, ASCII case ignored as
+// Windows ignores it in paths and names. A real log never repeats a record;
+// a planted one that repeats one thousands of times must not cost a driver
+// batch, a service query or a pause each time.
+using MetRecords = std::set<std::pair<uint8_t, std::u16string>>;
+
+// True the first time a pass meets a record of this kind and subject.
+bool IsFirstMeeting(MetRecords& met, const ActionRecord& record) {
+    return met.emplace(record.Type, FoldedPathText(RecordSubject(record))).second;
+}
+
 void CloseRunningCopy(const std::u16string& path) {
     if (PathExists(path) && HasExeExtension(path))
         TerminateProcessesByPath(path);
@@ -57,13 +71,14 @@ void CloseRunningCopy(const std::u16string& path) {
 
 // First pass: nothing of the installation may still run while it is undone.
 void StopRecordedPrograms(RemovalContext& context) {
+    MetRecords met;
     for (const ActionRecord* record = MoveLast(context.Log.Records); record;
          record = MovePrevious(context.Log.Records)) {
-        if (!IsPlausibleRecord(*record, context.Log, context.Places))
+        if (!IsFirstMeeting(met, *record) || !IsPlausibleRecord(*record, context.Log, context.Places))
             continue;
         if (record->Type == FileRecord)
             CloseRunningCopy(RecordText(*record));
-        else if (record->Type == ServiceRecord)
+        else if (record->Type == ServiceRecord && IsProductsOwn(*record, context.Log, context.Places))
             StopServiceByName(BaseNameOfPath(RecordText(*record)));
     }
 }
@@ -97,20 +112,48 @@ void UndoRecord(const ActionRecord& record) {
     }
 }
 
+// False for a recorded path that is not there, so there is nothing to
+// undo; the kinds IsProductsOwn checks are present once they pass it.
+bool IsPresent(const ActionRecord& record) {
+    switch (record.Type) {
+        case FileRecord:
+        case DriverUninstallRecord:
+        case DirectoryRecord:
+            return PathExists(RecordText(record));
+        default:
+            return true;
+    }
+}
+
 // Second pass, newest first: shortcuts go before the folders that hold
 // them, and the driver uninstall batches run while the files they use are
 // still in place.
 void UndoRecords(RemovalContext& context) {
+    MetRecords met;
+    size_t repeats = 0;
     for (const ActionRecord* record = MoveLast(context.Log.Records); record;
          record = MovePrevious(context.Log.Records)) {
+        if (!IsFirstMeeting(met, *record)) {
+            ++repeats;
+            continue;
+        }
         const bool plausible = IsPlausibleRecord(*record, context.Log, context.Places);
+        const bool own = plausible && IsProductsOwn(*record, context.Log, context.Places);
         if (IsRunLogOpen() && record->Type != ServiceStartedRecord)
-            WriteLogLine("removal", (plausible ? u"undo " : u"refused ") + Utf8ToUtf16(RecordTypeName(record->Type)) +
-                                        u" " + RecordSubject(*record));
-        if (plausible)
+            WriteLogLine("removal", (own ? u"undo " : u"refused ") + Utf8ToUtf16(RecordTypeName(record->Type)) + u" " +
+                                        RecordSubject(*record) + (plausible && !own ? u" (not the product's)" : u""));
+        // Only records acted on are paused for: a planted log of a great
+        // many refused records, or of files that are not there, must not
+        // keep the installer waiting.
+        if (own) {
+            const bool present = IsPresent(*record);
             UndoRecord(*record);
-        Sleep(kRecordPauseMs);
+            if (present)
+                Sleep(kRecordPauseMs);
+        }
     }
+    if (repeats != 0)
+        WriteLogLine("removal", u"skipped " + Utf8ToUtf16(std::to_string(repeats)) + u" repeated records");
 }
 
 // The plausible DirectoryRecords, for the last pass over the folders.

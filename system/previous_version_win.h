@@ -4,8 +4,9 @@
 // The log is data found on disk that this elevated program acts on, and an
 // install folder may be writable by ordinary users; so a log is acted on only
 // when its header names the folder it was found in, and each record is
-// checked against what an installation of this product writes before it is
-// undone (see uninstall_plausibility.h).
+// checked against what an installation of this product writes, and what it
+// names on the machine against what that installation made, before it is
+// undone (see uninstall_plausibility.h and removal_ownership_win.h).
 #pragma once
 
 #include <string>

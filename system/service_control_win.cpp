@@ -1,5 +1,7 @@
 #include "system/service_control_win.h"
 
+#include <vector>
+
 #include "system/text_win.h"
 #include "system/unique_handle_win.h"
 
@@ -173,4 +175,22 @@ bool StopAndDeleteService(const std::u16string& name) {
         return false;
     StopServiceAndWait(service.Get());
     return DeleteService(service.Get()) != FALSE;
+}
+
+std::optional<std::u16string> ServiceImagePath(const std::u16string& name) {
+    UniqueService manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager)
+        return std::nullopt;
+    UniqueService service(OpenServiceW(manager.Get(), WidePtr(name), SERVICE_QUERY_CONFIG));
+    DWORD needed = 0;
+    if (!service || QueryServiceConfigW(service.Get(), nullptr, 0, &needed) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return std::nullopt;
+    // QUERY_SERVICE_CONFIGW holds pointers: the buffer must be aligned for them.
+    std::vector<QUERY_SERVICE_CONFIGW> buffer(needed / sizeof(QUERY_SERVICE_CONFIGW) + 1);
+    QUERY_SERVICE_CONFIGW* config = buffer.data();
+    if (!QueryServiceConfigW(service.Get(), config, static_cast<DWORD>(buffer.size() * sizeof(*config)), &needed) ||
+        !config->lpBinaryPathName)
+        return std::nullopt;
+    return FromWide(config->lpBinaryPathName);
 }

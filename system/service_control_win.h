@@ -58,3 +58,8 @@ void StopServiceByName(const std::u16string& name);
 // then only marked and goes once it stops. False, changing nothing, when the
 // service does not exist.
 bool StopAndDeleteService(const std::u16string& name);
+
+// The configured image path of the service `name`, exactly as stored (quotes
+// and arguments included). Absent when the service (or the manager) cannot be
+// opened or its configuration cannot be read.
+std::optional<std::u16string> ServiceImagePath(const std::u16string& name);

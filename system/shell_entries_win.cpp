@@ -101,3 +101,18 @@ void RemoveRunEntry(const std::u16string& commandLine) {
     if (UniqueKey run = OpenRegistryKey(HKEY_CURRENT_USER, kRunPath, KEY_SET_VALUE))
         RegDeleteValueW(run.Get(), WidePtr(valueName));
 }
+
+std::optional<std::u16string> DesktopMenuCommand(const std::u16string& name) {
+    if (!IsPlainKeyName(name))
+        return std::nullopt;
+    UniqueKey command = OpenRegistryKey(HKEY_CLASSES_ROOT, MenuEntryPath(name) + u"\\command", KEY_QUERY_VALUE);
+    return command ? QueryStringValue(command.Get(), nullptr) : std::nullopt;
+}
+
+std::optional<std::u16string> RunEntryData(const std::u16string& commandLine) {
+    std::u16string valueName = BaseNameOfPath(commandLine);
+    if (valueName.empty())
+        return std::nullopt;
+    UniqueKey run = OpenRegistryKey(HKEY_CURRENT_USER, kRunPath, KEY_QUERY_VALUE);
+    return run ? QueryStringValue(run.Get(), WidePtr(valueName)) : std::nullopt;
+}

@@ -12,6 +12,7 @@
 // ignore every failure, so removing what is not there is harmless.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -55,3 +56,11 @@ bool AddRunEntry(const std::u16string& programPath);
 // (RunEntryCommandLine of the program path): the value named BaseNameOfPath
 // of `commandLine`. Reports nothing.
 void RemoveRunEntry(const std::u16string& commandLine);
+
+// What the removes above would act on, read back so that a removal can check
+// the entry is the product's before it goes: the default value of the menu
+// entry's "command" subkey, and the data of the Run value that RemoveRunEntry
+// of `commandLine` deletes. Absent when the key or value is missing, the name
+// is not a plain key name, or the text is longer than a 260-unit field.
+std::optional<std::u16string> DesktopMenuCommand(const std::u16string& name);
+std::optional<std::u16string> RunEntryData(const std::u16string& commandLine);

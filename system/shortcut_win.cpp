@@ -42,3 +42,18 @@ bool CreateShortcut(const std::u16string& linkBase, const std::u16string& target
 void DeleteShortcut(const std::u16string& linkBase) {
     DeleteFileW(WidePtr(LinkFilePath(linkBase)));
 }
+
+std::optional<std::u16string> ShortcutTarget(const std::u16string& linkBase) {
+    ComInitialization com;
+    UniqueComPtr<IShellLinkW> link;
+    UniqueComPtr<IPersistFile> file;
+    if (!com.Succeeded() ||
+        FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Put())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.Put())) ||
+        FAILED(file->Load(WidePtr(LinkFilePath(linkBase)), STGM_READ)))
+        return std::nullopt;
+    wchar_t target[MAX_PATH] = {};
+    if (link->GetPath(target, MAX_PATH, nullptr, 0) != S_OK || target[0] == L'\0')
+        return std::nullopt;
+    return FromWide(target);
+}

@@ -3,6 +3,7 @@
 // also what the uninstall log records.
 #pragma once
 
+#include <optional>
 #include <string>
 
 // Saves "<linkBase>.lnk" pointing at `target`, shown normally, with no
@@ -16,3 +17,9 @@ bool CreateShortcut(const std::u16string& linkBase, const std::u16string& target
 
 // Deletes "<linkBase>.lnk"; a missing file is not an error. Reports nothing.
 void DeleteShortcut(const std::u16string& linkBase);
+
+// The target path that "<linkBase>.lnk" points at, read from the link without
+// resolving it (a moved target is not searched for). Initialises COM on the
+// calling thread like CreateShortcut. Absent when COM or the link object is
+// not available, the file cannot be loaded, or the link has no path target.
+std::optional<std::u16string> ShortcutTarget(const std::u16string& linkBase);

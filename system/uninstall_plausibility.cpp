@@ -62,6 +62,13 @@ bool EqualPathText(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+std::u16string FoldedPathText(std::u16string_view text) {
+    std::u16string folded(text);
+    for (char16_t& unit : folded)
+        unit = FoldAscii(unit);
+    return folded;
+}
+
 bool IsPathInside(std::u16string_view path, std::u16string_view folder) {
     if (folder.empty() || path.size() <= folder.size() + 1 || path[folder.size()] != u'\\')
         return false;
@@ -112,4 +119,35 @@ bool IsPlausibleRecord(const ActionRecord& record, const UninstallLog& log, cons
         default:
             return false;
     }
+}
+
+std::u16string WithoutProgramQuotes(std::u16string_view text) {
+    size_t close = text.find(u'"', 1);
+    if (text.empty() || text.front() != u'"' || close == std::u16string_view::npos)
+        return std::u16string(text);
+    return std::u16string(text.substr(1, close - 1)) + std::u16string(text.substr(close + 1));
+}
+
+std::optional<std::u16string> CommandProgram(std::u16string_view command) {
+    if (command.empty() || command.front() != u'"')
+        return std::u16string(command.substr(0, command.find(u' ')));
+    size_t close = command.find(u'"', 1);
+    if (close == std::u16string_view::npos || (close + 1 < command.size() && command[close + 1] != u' '))
+        return std::nullopt;
+    return std::u16string(command.substr(1, close - 1));
+}
+
+bool IsCommandOfProgramInside(std::u16string_view command, std::u16string_view folder) {
+    std::optional<std::u16string> program = CommandProgram(command);
+    if (program && IsPathInside(*program, folder))
+        return true;
+    return !command.empty() && command.front() != u'"' && IsPathInside(command, folder);
+}
+
+bool IsImagePathOf(std::u16string_view imagePath, std::u16string_view program) {
+    return !program.empty() && EqualPathText(WithoutProgramQuotes(imagePath), program);
+}
+
+bool IsRecordedRunData(std::u16string_view data, std::u16string_view recordedCommand) {
+    return !recordedCommand.empty() && EqualPathText(WithoutProgramQuotes(data), recordedCommand);
 }

@@ -12,6 +12,7 @@
 // more, never less).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,10 @@ struct RemovalPlaces {
 // True when `a` and `b` are equal with ASCII letters compared without regard
 // to case.
 bool EqualPathText(std::u16string_view a, std::u16string_view b);
+
+// `text` with ASCII capitals made small: two texts that EqualPathText finds
+// equal give the same result, so it can key a set of paths or names.
+std::u16string FoldedPathText(std::u16string_view text);
 
 // True when `path` lies below `folder`: folder, a backslash, then one or more
 // plain names (see IsPlainName) joined by backslashes. False for an empty
@@ -48,3 +53,33 @@ bool LogHeaderNamesFolder(const UninstallLog& log, std::u16string_view folder);
 // files, services, shortcuts and entries. Records that a removal does nothing
 // for (ServiceStartedRecord, unknown types) give false.
 bool IsPlausibleRecord(const ActionRecord& record, const UninstallLog& log, const RemovalPlaces& places);
+
+// Plausible records still name things by name, and a planted log can name a
+// foreign service, Run value or menu entry that happens to carry a name of
+// the product's kind. The tests below compare what the machine holds under
+// that name with what the product writes there; the Windows layer reads the
+// machine's side (see removal_ownership_win.h).
+
+// `text` with the quotes around its leading program removed: "\"C:\a b\x.exe\" -h"
+// gives "C:\a b\x.exe -h"; text without a leading quote, or whose quote is
+// never closed, is returned as it is.
+std::u16string WithoutProgramQuotes(std::u16string_view text);
+
+// The program a command line starts: the text between its leading quotes
+// (absent when the quote is not closed or is followed by anything but a
+// blank), or, unquoted, the text up to its first blank, as Windows splits it.
+std::optional<std::u16string> CommandProgram(std::u16string_view command);
+
+// True when the program `command` starts lies inside `folder` (see
+// IsPathInside): the program as CommandProgram splits it, or, for a command
+// without quotes, the whole command, since installers before this one wrote
+// program paths with blanks unquoted.
+bool IsCommandOfProgramInside(std::u16string_view command, std::u16string_view folder);
+
+// True when a service's configured image path, with its quotes removed, is
+// `program` (ASCII letter case ignored).
+bool IsImagePathOf(std::u16string_view imagePath, std::u16string_view program);
+
+// True when the data of a Run value is the recorded command, quoted or not
+// (ASCII letter case ignored).
+bool IsRecordedRunData(std::u16string_view data, std::u16string_view recordedCommand);

@@ -323,6 +323,46 @@ TEST_F(UninstallLogTest, ImagesAtTheLimitsAreAccepted) {
     EXPECT_EQ(RecordText(*FirstRecord(log.Records)), u"a");
 }
 
+// An image of `count` empty records.
+Bytes ImageOfEmptyRecords(size_t count) {
+    Bytes records(count * 5, 0);
+    for (size_t i = 0; i < count; ++i)
+        records[i * 5] = ServiceStartedRecord;
+    return ImageWithRecords(records);
+}
+
+// An image of exactly `size` bytes: the header and one record filling the rest.
+Bytes ImageOfSize(size_t size) {
+    Bytes image = ImageWithRecords({});
+    uint32_t data = static_cast<uint32_t>(size - image.size() - 5);
+    Append(image, {FileRecord, static_cast<uint8_t>(data), static_cast<uint8_t>(data >> 8),
+                   static_cast<uint8_t>(data >> 16), static_cast<uint8_t>(data >> 24)});
+    image.resize(size, 'a');
+    return image;
+}
+
+// A log is at most kMaxLogBytes and kMaxLogRecords; beyond either it counts as
+// damaged, however well formed, so a planted million records is never walked.
+TEST_F(UninstallLogTest, LogsBeyondTheCapsAreDamaged) {
+    struct Case {
+        const char* name;
+        Bytes image;
+        bool loads;
+    } cases[] = {
+        {"records at the cap", ImageOfEmptyRecords(kMaxLogRecords), true},
+        {"one record over the cap", ImageOfEmptyRecords(kMaxLogRecords + 1), false},
+        {"a million tiny records", ImageOfEmptyRecords(1000000), false},
+        {"bytes at the cap", ImageOfSize(kMaxLogBytes), true},
+        {"one byte over the cap", ImageOfSize(kMaxLogBytes + 1), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UninstallLog log;
+        EXPECT_EQ(ParseUninstallLog(c.image.data(), c.image.size(), log), c.loads);
+        EXPECT_EQ(log.Records.Records.empty(), !c.loads);
+    }
+}
+
 // Parsing replaces the records the log held before instead of adding to them.
 TEST_F(UninstallLogTest, ParseReplacesPreviousRecords) {
     UninstallLog log;

@@ -16,6 +16,7 @@
 #include "engine/install_script.h"
 #include "engine/install_sequence_win.h"
 #include "engine/uninstall_log.h"
+#include "system/previous_version_win.h"
 #include "system/product_constants.h"
 #include "system/service_control_win.h"
 #include "system/text.h"
@@ -329,7 +330,7 @@ TEST_F(SequenceInstallTest, HidSetsRunFirstAndTheirInstallBatchRunsHidTimes) {
     }
 }
 
-TEST_F(SequenceInstallTest, DesktopMenuEntriesAndSystemFilesAreMadeAndRecorded) {
+TEST_F(SequenceInstallTest, DesktopMenuEntriesAndSystemFilesAreMadeRecordedAndRemovedByTheLog) {
     StoreFolder root{
         u"MenuProduct", {StoreFile{u"Tool.exe", {'M', 'Z'}}, StoreFile{u"SeqSystemFile.dat", {1, 2, 3}}}, {}};
     ASSERT_TRUE(harness_.Load(
@@ -349,6 +350,13 @@ TEST_F(SequenceInstallTest, DesktopMenuEntriesAndSystemFilesAreMadeAndRecorded) 
         records.end());
     EXPECT_NE(std::find(records.begin(), records.end(), std::make_pair(int(SystemFileRecord), U8(systemFile))),
               records.end());
+
+    // The removal checks that the entry and the system file are the
+    // product's before they go: what this installer wrote passes.
+    RemoveInstallationByLog(install + u"\\uninstall.log", harness_.State(), nullptr);
+    EXPECT_FALSE(test_files::FileExists(ToWide(systemFile)));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, u"DesktopBackground\\Shell\\Seq Menu Tool"));
+    EXPECT_FALSE(test_files::FileExists(ToWide(install + u"\\Tool.exe")));
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"DesktopBackground\\Shell\\Seq Menu Tool");
     DeleteFileW(WidePtr(systemFile));
 }

@@ -132,4 +132,59 @@ TEST_F(UninstallPlausibilityTest, UnresolvedPlacesAcceptNothingInsideThem) {
     EXPECT_FALSE(IsPlausibleRecord(TextRecord(DesktopShortcutRecord, u"\\Panel"), ProductLog(), places));
 }
 
+// What the machine holds under a product's name is matched against what the
+// product writes there: its program, quoted or not, and nothing else.
+TEST_F(UninstallPlausibilityTest, MachineTextsMatchOnlyTheProductsOwnProgram) {
+    const std::u16string program = std::u16string(kFolder) + u"\\Svc.exe";
+    EXPECT_TRUE(IsImagePathOf(u"\"" + program + u"\"", program));
+    EXPECT_TRUE(IsImagePathOf(u"c:\\program files (x86)\\zorvanelle\\zorvanellev7\\svc.exe", program));
+    EXPECT_FALSE(IsImagePathOf(u"\"" + program + u"\" -k", program));
+    EXPECT_FALSE(IsImagePathOf(u"C:\\windows\\system32\\svchost.exe -k netsvcs", u"C:\\Base\\wuauserv.exe"));
+    EXPECT_FALSE(IsImagePathOf(u"", u""));
+
+    const std::u16string command = program + u" -h";
+    EXPECT_TRUE(IsRecordedRunData(u"\"" + program + u"\" -h", command));
+    EXPECT_TRUE(IsRecordedRunData(command, command));
+    EXPECT_FALSE(IsRecordedRunData(u"\"C:\\Other\\Svc.exe\" -h", command));
+    EXPECT_FALSE(IsRecordedRunData(u"\"" + program + u"\"", command));
+
+    struct Case {
+        std::u16string Command;
+        std::optional<std::u16string> Program;
+    } cases[] = {
+        {u"\"" + program + u"\"", program},
+        {u"\"" + program + u"\" %1", program},
+        {u"C:\\Program Files\\x.exe", u"C:\\Program"},
+        {u"\"" + program, std::nullopt},
+        {u"\"C:\\a\"b.exe", std::nullopt},
+        {u"", u""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CommandProgram(c.Command), c.Program) << std::string(c.Command.begin(), c.Command.end());
+}
+
+// A menu entry is the product's when its command starts a program inside the
+// install folder, quoted as this installer writes it or unquoted as earlier
+// ones did; a program elsewhere, or a quote that hides what runs, is not.
+TEST_F(UninstallPlausibilityTest, MenuCommandsAreTheProductsOnlyWhenTheirProgramIsInside) {
+    const std::u16string program = std::u16string(kFolder) + u"\\Panel.exe";
+    struct Case {
+        std::u16string Command;
+        bool Inside;
+    } cases[] = {
+        {u"\"" + program + u"\"", true},
+        {u"\"" + program + u"\" %1", true},
+        {program, true},
+        {u"C:\\Other\\Panel.exe", false},
+        {u"C:\\Other\\Panel.exe " + program, false},
+        {u"\"C:\\Other\\Panel.exe\" " + program, false},
+        {u"\"" + program, false},
+        {std::u16string(kFolder), false},
+        {u"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsCommandOfProgramInside(c.Command, kFolder), c.Inside)
+            << std::string(c.Command.begin(), c.Command.end());
+}
+
 }  // namespace

@@ -34,7 +34,12 @@ const std::u16string kFolder = kBase + u"\\Zorvanelle\\ZorvanelleV7";
 const std::u16string kServiceName = u"ZorvanelleServiceV7";
 const std::u16string kServicePath = kFolder + u"\\ZorvanelleServiceV7.exe";
 const std::u16string kPanelPath = kFolder + u"\\ZorvanellePanelV7.exe";
+const std::u16string kHelperPath = kFolder + u"\\system\\ZorvanelleHelper.dll";
 const std::wstring kMarker = L"C:\\removal-batch-ran.txt";
+// Where the things of another program live, named like the product's.
+const std::u16string kForeignFolder = u"C:\\Removal Other";
+const std::u16string kForeignService = u"RemovalForeignService";
+const std::u16string kForeignMenu = u"Removal Foreign Menu";
 
 std::vector<std::u16string> g_reports;
 
@@ -44,6 +49,18 @@ void RecordReport(const InstallerState&, std::u16string_view folder) {
 
 std::u16string ShellPath(int csidl) {
     return ShellFolder(csidl, true).value_or(u"");
+}
+
+std::u16string SystemHelperPath() {
+    return ShellPath(CSIDL_SYSTEM) + u"\\ZorvanelleHelper.dll";
+}
+
+std::u16string ForeignSystemFile() {
+    return ShellPath(CSIDL_SYSTEM) + u"\\removal-foreign.dll";
+}
+
+std::u16string ForeignLink() {
+    return ShellPath(CSIDL_DESKTOPDIRECTORY) + u"\\Removal Foreign";
 }
 
 bool KeyExists(HKEY root, const std::u16string& path) {
@@ -143,6 +160,7 @@ class PreviousVersionTest : public ::testing::Test {
     // Every kind of record an installation writes, each with its real trace.
     void InstallEverything() {
         AddFile(kFolder + u"\\driver\\Tool.txt");
+        AddFile(kHelperPath, "helper");
         AddFile(kFolder + u"\\driver\\Uninstall.bat", "@echo off\r\nif exist \"%~dp0Tool.txt\" echo ran>>" +
                                                           std::string(kMarker.begin(), kMarker.end()) + "\r\n");
         ASSERT_TRUE(test_files::CopyHelperProgram(L"TestService.exe", ToWide(kServicePath)));
@@ -158,6 +176,8 @@ class PreviousVersionTest : public ::testing::Test {
         AddShortcuts();
         ASSERT_TRUE(AddDesktopMenuEntry(u"Zorvanelle Panel", kPanelPath));
         AppendTextRecord(log_.Records, DesktopMenuRecord, u"Zorvanelle Panel");
+        ASSERT_TRUE(CopyFileW(WidePtr(kHelperPath), WidePtr(SystemHelperPath()), FALSE));
+        AppendTextRecord(log_.Records, SystemFileRecord, SystemHelperPath());
         AddUninstallEntry(u"Zorvanelle", u"ZorvanelleV7", kPanelPath);
         AppendTextRecord(log_.Records, UninstallEntryRecord, u"ZorvanelleV7");
         ASSERT_TRUE(AddRunEntry(kPanelPath));
@@ -197,6 +217,13 @@ class PreviousVersionTest : public ::testing::Test {
 
     void TearDown() override {
         StopAndDeleteService(kServiceName);
+        StopAndDeleteService(kForeignService);
+        DeleteDirectoryTree(kForeignFolder);
+        DeleteFileW(WidePtr(SystemHelperPath()));
+        RemoveRunEntry(RunEntryCommandLine(kForeignFolder + u"\\" + kForeignService + u".exe"));
+        RemoveDesktopMenuEntry(kForeignMenu);
+        DeleteFileW(WidePtr(ForeignSystemFile()));
+        DeleteShortcut(ForeignLink());
         DeleteDirectoryTree(kBase);
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, WidePtr(std::u16string(kProductKeyPath)));
         if (panel_)
@@ -214,6 +241,7 @@ class PreviousVersionTest : public ::testing::Test {
         EXPECT_FALSE(
             KeyExists(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZorvanelleV7"));
         EXPECT_FALSE(RunValueExists(L"ZorvanellePanelV7"));
+        EXPECT_FALSE(Exists(SystemHelperPath()));
         EXPECT_EQ(test_files::ReadTextFile(kMarker), "ran\r\n");
         EXPECT_EQ(WaitForSingleObject(panel_.get(), 0), WAIT_OBJECT_0);
     }
@@ -300,6 +328,76 @@ TEST_F(PreviousVersionTest, RecordsBeyondTheProductAreSkippedAndTheRestUndone) {
         KeyExists(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OtherProduct"));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, otherKey));
     EXPECT_EQ(g_reports.size(), 1u);
+}
+
+// Only records acted on are paused for, and a repeated record is acted on
+// once: a thousand refused records, or a thousand copies of the product key's
+// record in any letter case, would otherwise cost half a minute each, and a
+// repeated driver batch would run every time.
+TEST_F(PreviousVersionTest, RefusedAndRepeatedRecordsCostNothing) {
+    AddFile(kFolder + u"\\own.txt");
+    const std::u16string batch = kFolder + u"\\driver\\Uninstall.bat";
+    AddFile(batch, "@echo ran>>" + std::string(kMarker.begin(), kMarker.end()) + "\r\n");
+    std::vector<uint8_t> key = EncodeKeyRecord(kLocalMachineRootValue, kProductKeyPath);
+    std::vector<uint8_t> shoutedKey = EncodeKeyRecord(kLocalMachineRootValue, u"software\\trovalisserverv7");
+    for (int i = 0; i < 1000; ++i) {
+        AppendTextRecord(log_.Records, FileRecord, u"C:\\removal-outside.txt");
+        const std::vector<uint8_t>& record = i % 2 ? key : shoutedKey;
+        AppendRecord(log_.Records, RegistryKeyRecord, record.data(), static_cast<uint32_t>(record.size()));
+    }
+    AppendTextRecord(log_.Records, DriverUninstallRecord, batch);
+    AppendTextRecord(log_.Records, DriverUninstallRecord, kBase + u"\\ZORVANELLE\\ZorvanelleV7\\driver\\uninstall.BAT");
+    ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
+
+    DWORD elapsed =
+        test_timing::Elapsed([&] { RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, nullptr); });
+
+    EXPECT_FALSE(Exists(kFolder + u"\\own.txt"));
+    EXPECT_EQ(test_files::ReadTextFile(kMarker), "ran\r\n");
+    EXPECT_LT(elapsed, 10000u);
+}
+
+// A planted log names, by the product's kind of names, another program's
+// service, Run value, menu entry, system file and shortcut, and Windows'
+// own update service and one of its libraries in the system folder: each fits
+// every rule for a record's text, and each survives because it is not the
+// product's. The log's own file still goes.
+TEST_F(PreviousVersionTest, ForeignThingsNamedByAPlantedLogSurvive) {
+    AddFile(kFolder + u"\\own.txt");
+    std::u16string foreignProgram = kForeignFolder + u"\\" + kForeignService + u".exe";
+    test_files::CreateFolders(ToWide(kForeignFolder));
+    ASSERT_TRUE(test_files::CopyHelperProgram(L"TestService.exe", ToWide(foreignProgram)));
+    ASSERT_TRUE(CreateAutoStartService(kForeignService, foreignProgram, std::nullopt));
+    AppendTextRecord(log_.Records, ServiceRecord, kFolder + u"\\" + kForeignService + u".exe");
+    ASSERT_TRUE(ServiceExists(u"wuauserv"));
+    AppendTextRecord(log_.Records, ServiceRecord, kFolder + u"\\wuauserv.exe");
+    ASSERT_TRUE(AddRunEntry(foreignProgram));
+    AppendTextRecord(log_.Records, RunEntryRecord, RunEntryCommandLine(kFolder + u"\\" + kForeignService + u".exe"));
+    ASSERT_TRUE(AddDesktopMenuEntry(kForeignMenu, foreignProgram));
+    AppendTextRecord(log_.Records, DesktopMenuRecord, kForeignMenu);
+    std::u16string systemFile = ForeignSystemFile();
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(systemFile), "the system's"));
+    AddFile(kFolder + u"\\removal-foreign.dll", "planted");
+    AppendTextRecord(log_.Records, SystemFileRecord, systemFile);
+    // A system file with no copy in the install folder at all.
+    std::u16string updateLibrary = ShellPath(CSIDL_SYSTEM) + u"\\wuapi.dll";
+    ASSERT_TRUE(Exists(updateLibrary));
+    AppendTextRecord(log_.Records, SystemFileRecord, updateLibrary);
+    std::u16string link = ForeignLink();
+    ASSERT_TRUE(CreateShortcut(link, foreignProgram));
+    AppendTextRecord(log_.Records, DesktopShortcutRecord, link);
+    ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
+
+    RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, RecordReport);
+
+    EXPECT_FALSE(Exists(kFolder + u"\\own.txt"));
+    EXPECT_TRUE(ServiceExists(kForeignService));
+    EXPECT_TRUE(ServiceExists(u"wuauserv"));
+    EXPECT_TRUE(Exists(updateLibrary));
+    EXPECT_TRUE(RunValueExists(WidePtr(kForeignService)));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, u"DesktopBackground\\Shell\\" + kForeignMenu));
+    EXPECT_EQ(test_files::ReadTextFile(ToWide(systemFile)), "the system's");
+    EXPECT_TRUE(Exists(link + u".lnk"));
 }
 
 TEST_F(PreviousVersionTest, DamagedLogRemovesNothing) {

@@ -120,4 +120,33 @@ TEST_F(UninstallLogFileTest, LoadReadsFileHeldOpenForWriting) {
     EXPECT_EQ(loaded.Records.Records.size(), 4u);
 }
 
+// A file longer than kMaxLogBytes is damaged and is not read: neither a
+// well-formed log just over the cap nor a sparse one of 3 GB, which a 32-bit
+// program could not even hold in memory.
+TEST_F(UninstallLogFileTest, LoadOfFileOverTheSizeCapFailsWithEmptyLog) {
+    std::u16string overCap = scratch_ / u"over-cap.log";
+    UninstallLog big = MakeLog();
+    std::vector<uint8_t> filler(kMaxLogBytes, 'a');
+    AppendRecord(big.Records, FileRecord, filler.data(), static_cast<uint32_t>(filler.size()));
+    ASSERT_TRUE(SaveUninstallLog(big, overCap));
+
+    // SetEndOfFile extends the file without writing it: sparse under Wine.
+    std::u16string sparse = scratch_ / u"sparse.log";
+    {
+        UniqueFile file(CreateFileW(WidePtr(sparse), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        ASSERT_TRUE(file);
+        LARGE_INTEGER size;
+        size.QuadPart = 3LL * 1024 * 1024 * 1024;
+        ASSERT_TRUE(SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()));
+    }
+
+    for (const std::u16string& path : {overCap, sparse}) {
+        UninstallLog loaded = MakeLog();
+        EXPECT_FALSE(LoadUninstallLog(loaded, path));
+        EXPECT_TRUE(loaded.Records.Records.empty());
+        EXPECT_EQ(loaded.BaseFolder, u"");
+    }
+}
+
 }  // namespace
