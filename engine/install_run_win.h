@@ -49,6 +49,13 @@ void CreateInstallFolders(InstallRun& run);
 // A base folder that does not exist is made with its missing parents; each
 // folder made is recorded as a DirectoryRecord.
 void CreateMissingBaseFolders(InstallRun& run);
+// The installation folder and the folders above it up to the base folder,
+// those of them that already exist: true when each lets only administrators
+// write (system/folder_security_win.h). Otherwise the folder is named in an
+// error line of the run log and in a FileCreateFailed report, and nothing
+// may be installed there. On a system that enforces no permissions (Wine)
+// nothing is checked, and the log says so.
+bool InstallFolderIsAdministratorsOnly(const InstallerState& state);
 void StopPackageServices(InstallRun& run);
 void CloseRunningCopies(InstallRun& run);
 void WritePackageFiles(InstallRun& run);

@@ -83,6 +83,13 @@ void InstallWorker(InstallerState& state) {
     RunOutcome outcome = RunOutcome::Failed;
     if (HasPackage(state)) {
         InstallRun run{state, *state.Tree, {}, LogPathOf(state)};
+        // Before anything else, the removal of an earlier copy included: the
+        // programs of this folder will run with administrator rights.
+        if (!InstallFolderIsAdministratorsOnly(state)) {
+            state.Outcome = RunOutcome::Failed;
+            SendReport(state, ReportKind::WorkerFinished);
+            return;
+        }
         RemovePreviousVersion(state, ReportPreviousVersion);
         RunSteps(run);
         if (StillRunning(run)) {

@@ -6,6 +6,7 @@
 #include "engine/install_run_win.h"
 #include "engine/install_worker_win.h"
 #include "system/file_ops_win.h"
+#include "system/folder_security_win.h"
 #include "system/path_names.h"
 #include "system/process_control_win.h"
 #include "system/product_constants.h"
@@ -160,7 +161,34 @@ std::vector<std::u16string> MissingBaseFolders(const std::u16string& base) {
     return missing;
 }
 
+// Wine maps every user to one account and enforces no permissions, so what a
+// folder's DACL says there protects nothing and refuses everything.
+bool PermissionsAreEnforced() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return !ntdll || !GetProcAddress(ntdll, "wine_get_version");
+}
+
 }  // namespace
+
+bool InstallFolderIsAdministratorsOnly(const InstallerState& state) {
+    const std::u16string& base = state.Options.BaseFolder;
+    std::optional<std::u16string> company = JoinPath(base, state.Company);
+    std::optional<std::u16string> product = company ? JoinPath(*company, state.Product) : std::nullopt;
+    if (!PermissionsAreEnforced()) {
+        WriteLogLine("info", u"folder permissions not checked: this system enforces none");
+        return true;
+    }
+    for (const std::optional<std::u16string>& folder : {std::optional<std::u16string>(base), company, product}) {
+        if (!folder || !PathExists(*folder))
+            continue;
+        if (FolderOnlyAdministratorsCanWrite(*folder))
+            continue;
+        WriteLogLine("error", u"refused: users other than administrators can write to " + *folder);
+        SendReport(state, ReportKind::FileCreateFailed, *folder);
+        return false;
+    }
+    return true;
+}
 
 // Each folder is recorded once made, so a rollback or a removal takes it
 // away again when it is empty; one that cannot be made fails the run later,

@@ -3,6 +3,7 @@
 // end with one of the documented exit codes.
 #include <windows.h>
 
+#include "system/dll_search_win.h"
 #include "system/product_constants.h"
 #include "system/run_log.h"
 #include "ui/TrovalisInstallV7.h"
@@ -31,6 +32,7 @@ bool AsksForQuiet(const std::vector<std::u16string>& args) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    RestrictDllSearchToSystem32();
     const std::vector<std::u16string> args = ProgramArguments();
     const std::u16string usage = UsageText(kProgramName, InstallerSwitches());
     const CommandLineParse parse = ParseCommandLine(args, InstallerSwitches());

@@ -28,7 +28,7 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/skin_text_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_controls_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_surface_win.cpp)
-    target_link_libraries(ui_skin_win PUBLIC ui_core config_core gdiplus gdi32 user32 ole32 uuid)
+    target_link_libraries(ui_skin_win PUBLIC ui_core config_core delay_gdiplus gdi32 user32 ole32 uuid)
 
     if(HOST_PKGTOOL)
         get_filename_component(skin_host_tools "${HOST_PKGTOOL}" DIRECTORY)

@@ -18,5 +18,5 @@ if(WIN32)
     target_include_directories(ui_window_win PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(ui_window_win PUBLIC
         ui_window_core ui_skin_win ui_core sequence_win engine_win engine_core config_win config_core
-        gdiplus comctl32 shell32 ole32 user32 gdi32)
+        delay_gdiplus shell32 ole32 user32 gdi32)
 endif()

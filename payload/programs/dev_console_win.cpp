@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "payload/programs/program_files_win.h"
+#include "system/dll_search_win.h"
 #include "system/text.h"
 #include "system/text_win.h"
 
@@ -127,6 +128,7 @@ int Remove(const std::string& id) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    RestrictDllSearchToSystem32();
     AppendToFile(PathBesideExe(kLogName), LogLine(argc, argv));
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"install" && argc == 4)

@@ -18,6 +18,7 @@
 
 #include "payload/programs/panel_view.h"
 #include "payload/programs/program_files_win.h"
+#include "system/dll_search_win.h"
 #include "system/product_constants.h"
 #include "system/text_win.h"
 #include "system/unique_handle_win.h"
@@ -134,6 +135,7 @@ HWND CreatePanelWindow(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    RestrictDllSearchToSystem32();
     HWND window = CreatePanelWindow(instance);
     if (!window)
         return 1;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "payload/programs/program_files_win.h"
+#include "system/dll_search_win.h"
 #include "system/unique_handle_win.h"
 
 namespace {
@@ -93,6 +94,7 @@ void PrintUsage() {
 }  // namespace
 
 int wmain() {
+    RestrictDllSearchToSystem32();
     wchar_t name[] = L"";  // ignored for an own-process service
     SERVICE_TABLE_ENTRYW table[] = {{name, ServiceMain}, {nullptr, nullptr}};
     if (StartServiceCtrlDispatcherW(table))

@@ -3,6 +3,9 @@
 // shortcut and Add/Remove Programs entry have a real program to point at.
 #include <windows.h>
 
+#include "system/dll_search_win.h"
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    RestrictDllSearchToSystem32();
     return 0;
 }

@@ -3,10 +3,12 @@
 
 #include <iostream>
 
+#include "system/dll_search_win.h"
 #include "system/text.h"
 #include "tools/pkgtool/pkgtool.h"
 
 int wmain(int argc, wchar_t** argv) {
+    RestrictDllSearchToSystem32();
     // The listing is UTF-8; a console shows it right only in code page 65001.
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> args;

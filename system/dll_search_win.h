@@ -1,0 +1,19 @@
+// Where this process looks for the libraries it loads after start-up.
+//
+// The programs run elevated from folders that other programs can write to
+// (a download folder, the installation folder). Windows looks for a library
+// that is not one of its KnownDLLs in the program's own folder first, so a
+// library planted there would run with the program's rights. Every shipped
+// program calls this first thing in its entry point; its static imports are
+// KnownDLLs only, and anything else (GDI+, ...) is delay-loaded, so that it
+// is loaded after this call, from System32.
+#pragma once
+
+// Makes System32 the only folder searched for libraries loaded by name from
+// now on (SetDefaultDllDirectories with LOAD_LIBRARY_SEARCH_SYSTEM32) and
+// takes the current directory out of the search (SetDllDirectoryW(L"")).
+// False when the system lacks SetDefaultDllDirectories (Windows 7 without
+// update KB2533623) or either call failed; the current directory is then
+// still taken out when possible. Call it before any other code of the
+// program runs and before any delay-loaded library is first used.
+bool RestrictDllSearchToSystem32();

@@ -1,0 +1,88 @@
+#include <windows.h>
+
+#include <sddl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include "system/folder_security_win.h"
+#include "system/text_win.h"
+#include "tests/windows/scratch_files_win.h"
+
+namespace {
+
+struct DescriptorCase {
+    const wchar_t* Sddl;
+    bool OnlyAdministrators;
+    const char* Why;
+};
+
+// Owner O:, DACL D:. BA Administrators, SY SYSTEM, BU Users, AU
+// Authenticated Users, WD Everyone, CO CREATOR OWNER; the long SID is
+// TrustedInstaller. FA full, FR read, FW write; 0x4 append data (add a
+// subfolder), 0x100 write attributes, WD write DAC. OICI inherited by what
+// is inside, IO inherit only.
+#define TRUSTED_INSTALLER L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+const DescriptorCase kCases[] = {
+    {L"O:BAD:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BU)", true, "administrators and SYSTEM write, users read"},
+    {L"O:" TRUSTED_INSTALLER L"D:(A;;FA;;;" TRUSTED_INSTALLER L")(A;;0x1301bf;;;SY)(A;;0x1301bf;;;BA)"
+     L"(A;;0x1200a9;;;BU)(A;OICIIO;GA;;;CO)",
+     true, "Program Files: TrustedInstaller owns it, CREATOR OWNER only for what is inside"},
+    {L"O:SYD:(A;;FA;;;SY)(A;;FA;;;BA)(D;;FA;;;WD)", true, "a deny entry grants nothing"},
+    {L"O:BAD:(A;;FA;;;BA)(A;;FA;;;BU)", false, "users have full access"},
+    {L"O:BAD:(A;;FA;;;BA)(A;;FW;;;AU)", false, "authenticated users may write"},
+    {L"O:BAD:(A;;FA;;;BA)(A;;0x4;;;AU)", false, "authenticated users may add subfolders (as on C:\\)"},
+    {L"O:BAD:(A;;FA;;;BA)(A;;0x100;;;BU)", false, "users may change attributes"},
+    {L"O:BAD:(A;;FA;;;BA)(A;;WD;;;WD)", false, "everyone may change the permissions"},
+    {L"O:BAD:(A;;FA;;;BA)(A;;GW;;;BU)", false, "users have generic write"},
+    {L"O:BAD:(A;;FA;;;BA)(A;;FA;;;CO)", false, "CREATOR OWNER on the folder itself (not inherit only)"},
+    {L"O:BUD:(A;;FA;;;BA)(A;;FA;;;SY)", false, "a user owns it and may grant itself write access"},
+    {L"O:BAD:", true, "an empty DACL lets nobody in"},
+};
+#undef TRUSTED_INSTALLER
+
+class FolderSecurityTest : public ::testing::TestWithParam<DescriptorCase> {};
+
+// Each descriptor is judged as its comment says.
+TEST_P(FolderSecurityTest, DescriptorIsJudgedByWhoMayWrite) {
+    const DescriptorCase& c = GetParam();
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.Sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        << "bad SDDL in the test, error " << GetLastError();
+    EXPECT_EQ(OnlyAdministratorsCanWrite(descriptor), c.OnlyAdministrators) << c.Why;
+    LocalFree(descriptor);
+}
+INSTANTIATE_TEST_SUITE_P(Descriptors, FolderSecurityTest, ::testing::ValuesIn(kCases));
+
+// A missing descriptor never counts as safe, nor does a NULL DACL, which
+// lets everyone do everything. (Built by hand: Wine's SDDL parser makes an
+// empty DACL of "D:NO_ACCESS_CONTROL".)
+TEST(FolderSecurityCallsTest, NoDescriptorOrNullDaclIsNotSafe) {
+    EXPECT_FALSE(OnlyAdministratorsCanWrite(nullptr));
+    SECURITY_DESCRIPTOR descriptor;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = sizeof administrators;
+    ASSERT_TRUE(CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size));
+    ASSERT_TRUE(SetSecurityDescriptorOwner(&descriptor, administrators, FALSE));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE));
+    EXPECT_FALSE(OnlyAdministratorsCanWrite(&descriptor));
+}
+
+// The descriptor of a real folder can be read (Wine does not enforce ACLs, so
+// only the calls are checked here, not what they find).
+TEST(FolderSecurityCallsTest, RealFolderDescriptorIsRead) {
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, folder, CSIDL_PROGRAM_FILES, FALSE));
+    SetLastError(ERROR_INVALID_FUNCTION);
+    FolderOnlyAdministratorsCanWrite(FromWide(folder));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "the descriptor was read";
+}
+
+// A folder that does not exist has no descriptor to read.
+TEST(FolderSecurityCallsTest, MissingFolderIsNotSafe) {
+    EXPECT_FALSE(FolderOnlyAdministratorsCanWrite(u"C:\\no such folder\\at all"));
+    EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+}
+
+}  // namespace
