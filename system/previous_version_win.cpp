@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <memory>
 #include <optional>
 
 #include "engine/uninstall_log.h"
@@ -32,7 +33,18 @@ constexpr DWORD kDriverBatchLimitMs = 180000;
 struct RemovalContext {
     UninstallLog Log;
     RemovalPlaces Places;
+    RemovalOptions Options;
+    size_t Refused = 0;
 };
+
+void ReportStage(const RemovalContext& context, RemovalStage stage) {
+    if (context.Options.OnStage)
+        context.Options.OnStage(stage, context.Options.StageContext);
+}
+
+bool IsSpared(const RemovalContext& context, const std::u16string& path) {
+    return !context.Options.Spared.empty() && EqualPathText(path, context.Options.Spared);
+}
 
 void AddShellFolder(std::vector<std::u16string>& folders, int csidl) {
     if (std::optional<std::u16string> folder = ShellFolder(csidl, false))
@@ -61,7 +73,7 @@ void StopRecordedPrograms(RemovalContext& context) {
          record = MovePrevious(context.Log.Records)) {
         if (!IsPlausibleRecord(*record, context.Log, context.Places))
             continue;
-        if (record->Type == FileRecord)
+        if (record->Type == FileRecord && !IsSpared(context, RecordText(*record)))
             CloseRunningCopy(RecordText(*record));
         else if (record->Type == ServiceRecord)
             StopServiceByName(BaseNameOfPath(RecordText(*record)));
@@ -78,13 +90,14 @@ void UndoFile(const std::u16string& path) {
 
 // Files, driver batches and services are undone here; every other kind the
 // same way a rollback undoes it.
-void UndoRecord(const ActionRecord& record) {
+void UndoRecord(const RemovalContext& context, const ActionRecord& record) {
     if (UndoEntryRecord(record))
         return;
     std::u16string text = RecordText(record);
     switch (record.Type) {
         case FileRecord:
-            UndoFile(text);
+            if (!IsSpared(context, text))
+                UndoFile(text);
             break;
         case DriverUninstallRecord:
             RunProcess(CommandLine{text, {}}, kDriverBatchLimitMs);
@@ -108,7 +121,9 @@ void UndoRecords(RemovalContext& context) {
             WriteLogLine("removal", (plausible ? u"undo " : u"refused ") + Utf8ToUtf16(RecordTypeName(record->Type)) +
                                         u" " + RecordSubject(*record));
         if (plausible)
-            UndoRecord(*record);
+            UndoRecord(context, *record);
+        else if (record->Type != ServiceStartedRecord)
+            ++context.Refused;
         Sleep(kRecordPauseMs);
     }
 }
@@ -137,8 +152,11 @@ void RemoveInstallFolders(const RemovalContext& context) {
 DWORD WINAPI RemovalWorker(void* parameter) {
     RemovalContext& context = *static_cast<RemovalContext*>(parameter);
     EnableDebugPrivilege();
+    ReportStage(context, RemovalStage::StoppingPrograms);
     StopRecordedPrograms(context);
+    ReportStage(context, RemovalStage::UndoingRecords);
     UndoRecords(context);
+    ReportStage(context, RemovalStage::RemovingFolders);
     RemoveInstallFolders(context);
     Sleep(kFinalPauseMs);
     return 0;
@@ -150,6 +168,32 @@ void RunRemovalWorker(RemovalContext& context) {
         WaitForSingleObject(thread.Get(), INFINITE);
 }
 
+// What a plausible record named that a removal takes away and is still
+// there: files, system-folder files and shortcuts.
+std::vector<std::u16string> LeftoversOf(const RemovalContext& context) {
+    std::vector<std::u16string> left;
+    for (const ActionRecord& record : context.Log.Records.Records) {
+        if (!IsPlausibleRecord(record, context.Log, context.Places))
+            continue;
+        std::u16string path = RecordText(record);
+        if (record.Type == DesktopShortcutRecord || record.Type == ProgramsShortcutRecord)
+            path += u".lnk";
+        else if (record.Type != FileRecord && record.Type != SystemFileRecord)
+            continue;
+        if (PathExists(path) && !IsSpared(context, path))
+            left.push_back(path);
+    }
+    return left;
+}
+
+bool LoadFoundLog(RemovalContext& context, const std::u16string& logPath, RemovalResult& result) {
+    if (!context.Options.AcceptDamagedTail)
+        return LoadUninstallLog(context.Log, logPath);
+    const LogPrefixParse read = LoadUninstallLogPrefix(context.Log, logPath);
+    result.DamagedTail = read == LogPrefixParse::DamagedTail;
+    return read != LogPrefixParse::Unreadable;
+}
+
 void RemoveLogAt(std::optional<std::u16string> logPath, const InstallerState& state, PreviousVersionReporter report) {
     if (logPath && PathExists(*logPath))
         RemoveInstallationByLog(*logPath, state, report);
@@ -157,22 +201,50 @@ void RemoveLogAt(std::optional<std::u16string> logPath, const InstallerState& st
 
 }  // namespace
 
+namespace {
+
+// The one removal both programs run; `found` is called once the log was
+// accepted, before anything is undone.
+template <typename Found>
+RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& options, Found found) {
+    RemovalResult result;
+    std::u16string folder = logPath;
+    CutLastPathComponent(folder);
+    auto context = std::make_unique<RemovalContext>();
+    context->Options = options;
+    if (!LoadFoundLog(*context, logPath, result) || !LogHeaderNamesFolder(context->Log, folder)) {
+        WriteLogLine("removal", u"refused a damaged or foreign uninstall log: " + logPath);
+        result.DamagedTail = false;
+        return result;
+    }
+    result.Found = true;
+    context->Places = ResolvePlaces(folder);
+    WriteLogLine("removal", u"previous version found: " + logPath);
+    if (result.DamagedTail)
+        WriteLogLine("removal", u"the log is damaged after its last whole record; what it named beyond that "
+                                u"is not known and stays");
+    found(folder);
+    RunRemovalWorker(*context);
+    WriteLogLine("removal", u"previous version removed from " + folder);
+    result.Refused = context->Refused;
+    result.Leftovers = LeftoversOf(*context);
+    result.Log = std::move(context->Log);
+    return result;
+}
+
+}  // namespace
+
+RemovalResult RemoveInstallation(const std::u16string& logPath, const RemovalOptions& options) {
+    return RunRemoval(logPath, options, [](const std::u16string&) {});
+}
+
 void RemoveInstallationByLog(const std::u16string& logPath,
                              const InstallerState& state,
                              PreviousVersionReporter report) {
-    std::u16string folder = logPath;
-    CutLastPathComponent(folder);
-    RemovalContext context;
-    if (!LoadUninstallLog(context.Log, logPath) || !LogHeaderNamesFolder(context.Log, folder)) {
-        WriteLogLine("removal", u"refused a damaged or foreign uninstall log: " + logPath);
-        return;
-    }
-    context.Places = ResolvePlaces(folder);
-    WriteLogLine("removal", u"previous version found: " + logPath);
-    if (report)
-        report(state, folder);
-    RunRemovalWorker(context);
-    WriteLogLine("removal", u"previous version removed from " + folder);
+    RunRemoval(logPath, RemovalOptions{}, [&](const std::u16string& folder) {
+        if (report)
+            report(state, folder);
+    });
 }
 
 void RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report) {
