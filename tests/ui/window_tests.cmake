@@ -43,6 +43,6 @@ if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
              COMMAND ${PROJECT_SOURCE_DIR}/tests/uninstall/uninstall_test.sh
                      --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/uninstall_tests
                      --installer $<TARGET_FILE:TrovalisInstallV7> --exit-code-of $<TARGET_FILE:ExitCodeOf>
-                     --snapshot $<TARGET_FILE:machine_snapshot>)
+                     --snapshot $<TARGET_FILE:machine_snapshot> --probe $<TARGET_FILE:window_probe>)
     set_tests_properties(uninstall_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 900)
 endif()

@@ -8,7 +8,7 @@
 #   both while the panel runs, a log cut short (1603, what it still names is
 #   removed), a log naming another folder and a second removal (1605).
 #
-#   uninstall_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE --snapshot EXE
+#   uninstall_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE --snapshot EXE --probe EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../wine/wine-env.sh"
@@ -20,6 +20,7 @@ while [ $# -gt 0 ]; do
         --installer) installer=$2; shift 2 ;;
         --exit-code-of) exit_code_of=$2; shift 2 ;;
         --snapshot) snapshot_exe=$2; shift 2 ;;
+        --probe) probe_exe=$2; shift 2 ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -50,6 +51,7 @@ mkdir -p "$C/inst" "$C/Uninst"
 cp "$installer" "$C/inst/TrovalisInstallV7.exe"
 cp "$exit_code_of" "$C/inst/ExitCodeOf.exe"
 cp "$snapshot_exe" "$C/inst/machine_snapshot.exe"
+cp "$probe_exe" "$C/inst/window_probe.exe"
 product='C:\Uninst\Apps\Zorvanelle\ZorvanelleV7'
 product_dir="$C/Uninst/Apps/Zorvanelle/ZorvanelleV7"
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZorvanelleV7'
@@ -61,6 +63,19 @@ ulog="$C/uninstall-run.log"
 exit_code() {  # ExitCodeOf ARGS... : the started program's whole exit code
     timeout 300 wine 'C:\inst\ExitCodeOf.exe' "$@" </dev/null >"$WINEPREFIX/code" 2>/dev/null
     tr -d '\r' <"$WINEPREFIX/code" | tail -n 1
+}
+probe() { wine 'C:\inst\window_probe.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+quiet() { "$@" >/dev/null; }
+# Waits for a background run, at most five minutes (never for the Xvfb,
+# which is a child of this shell too).
+wait_for() {  # PID
+    local i
+    for i in $(seq 1 3000); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
 }
 snapshot() { wine 'C:\inst\machine_snapshot.exe' 'C:\Uninst' </dev/null 2>/dev/null | tr -d '\r'; }
 same_as_before() {  # BEFORE: the machine now equals BEFORE (shows the difference when not)
@@ -143,24 +158,29 @@ rm -rf "$C/Uninst/Apps"
 echo "== UninstallString, interactive"
 check "the demo package installs again" install
 shell_cmd=$(entry_value UninstallString)
+# The windows live on Wine's virtual desktop, not as windows of their own on
+# the X display: the probe finds them, a click on the title bar gives the
+# desktop the keyboard, and the key goes to the box.
+answer() {  # TITLE KEY: waits for the window TITLE and presses KEY in it
+    local at
+    at=$(probe wait-titled "$1" 30000) || { echo "     no window titled $1"; return 1; }
+    read -r left top <<<"$at"
+    xdotool mousemove $((left + 60)) $((top + 10)) click 1
+    sleep 0.3
+    xdotool key "$2"
+}
 wine 'C:\inst\ExitCodeOf.exe' /cmdline "$shell_cmd" </dev/null >"$WINEPREFIX/declined" 2>/dev/null &
-if xdotool search --sync --onlyvisible --name '^Uninstall ZorvanelleV7$' >/dev/null 2>&1; then
-    sleep 0.5
-    xdotool key n
-fi
-wait
+runner=$!
+check "the confirmation shows in the product's language" answer 'Uninstall ZorvanelleV7' n
+wait_for "$runner"
 check "declining the confirmation gives 1602" test "$(tr -d '\r' <"$WINEPREFIX/declined" | tail -n 1)" = 1602
 check "and removes nothing" test -f "$product_dir/uninstall.log"
 check "the panel runs" panel_runs
 wine 'C:\inst\ExitCodeOf.exe' /cmdline "$shell_cmd" </dev/null >"$WINEPREFIX/confirmed" 2>/dev/null &
 runner=$!
-if xdotool search --sync --onlyvisible --name '^Uninstall ZorvanelleV7$' >/dev/null 2>&1; then
-    sleep 0.5
-    xdotool key Return
-fi
-progress=$(timeout 30 xdotool search --sync --onlyvisible --name '^Removing ZorvanelleV7$' 2>/dev/null | head -n 1)
-check "a progress window shows the removal" test -n "$progress"
-wait "$runner"
+check "the confirmation shows again" answer 'Uninstall ZorvanelleV7' Return
+check "a progress window shows the removal" quiet probe wait-titled 'Removing ZorvanelleV7' 30000
+wait_for "$runner"
 check "confirming gives 0" test "$(tr -d '\r' <"$WINEPREFIX/confirmed" | tail -n 1)" = 0
 check "when it returns the machine equals the snapshot" same_as_before "$before"
 
