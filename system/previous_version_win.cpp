@@ -141,7 +141,10 @@ ActionRecordList PlausibleDirectories(const RemovalContext& context) {
 // The header was checked to name the install folder, so these folders are
 // the installation's own.
 void RemoveInstallFolders(const RemovalContext& context) {
-    RemoveEmptyDirectories(context.Places.InstallFolder);
+    if (context.Options.WholeInstallFolder)
+        DeleteDirectoryTree(context.Places.InstallFolder);
+    else
+        RemoveEmptyDirectories(context.Places.InstallFolder);
     if (std::optional<std::u16string> company = JoinPath(context.Log.BaseFolder, context.Log.Company))
         RemoveDirectoryW(WidePtr(*company));
     RemoveRecordedDirectories(PlausibleDirectories(context));
@@ -221,8 +224,9 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     context->Places = ResolvePlaces(folder);
     WriteLogLine("removal", u"previous version found: " + logPath);
     if (result.DamagedTail)
-        WriteLogLine("removal", u"the log is damaged after its last whole record; what it named beyond that "
-                                u"is not known and stays");
+        WriteLogLine("removal",
+                     u"the log is damaged after its last whole record; what it named beyond that "
+                     u"is not known and stays");
     found(folder);
     RunRemovalWorker(*context);
     WriteLogLine("removal", u"previous version removed from " + folder);

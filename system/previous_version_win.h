@@ -54,18 +54,23 @@ struct RemovalOptions {
     // A file the removal neither ends nor deletes although a record names it
     // (the running uninstaller's own file when it could not be moved away).
     std::u16string Spared;
+    // Deletes whatever is left in the installation folder once the records
+    // are undone (the files its programs wrote there, which no record names),
+    // instead of removing only its emptied folders: a removal of the product
+    // itself, not one before a new installation.
+    bool WholeInstallFolder = false;
     RemovalStageReporter OnStage = nullptr;
     void* StageContext = nullptr;
 };
 
 struct RemovalResult {
-    bool Found = false;          // the log loaded (at least its header) and names its own folder
-    bool DamagedTail = false;    // records after a damage in the log were not read
-    size_t Refused = 0;          // records the checks refused
+    bool Found = false;        // the log loaded (at least its header) and names its own folder
+    bool DamagedTail = false;  // records after a damage in the log were not read
+    size_t Refused = 0;        // records the checks refused
     // What a record named that is still there after the removal: files,
     // system-folder files and shortcuts.
     std::vector<std::u16string> Leftovers;
-    UninstallLog Log;            // the header and the records acted on
+    UninstallLog Log;  // the header and the records acted on
 };
 
 // Removes the installation whose log lies at `logPath`, as

@@ -69,8 +69,7 @@ UniqueLocalMemory PrivateFolderDescriptor() {
     const std::u16string user = CurrentUserSid();
     if (user.empty())
         return UniqueLocalMemory();
-    const std::u16string sddl =
-        u"O:" + user + u"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + u")";
+    const std::u16string sddl = u"O:" + user + u"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + u")";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(WidePtr(sddl), SDDL_REVISION_1, &descriptor, nullptr))
         return UniqueLocalMemory();
@@ -104,8 +103,8 @@ UniqueProcess StartCopy(const std::u16string& copy, const RemovalRequest& reques
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     // Run from its private folder: its current folder is no place others write.
-    if (!CreateProcessW(WidePtr(copy), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
-                        &startup, &info))
+    if (!CreateProcessW(WidePtr(copy), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                        &info))
         return UniqueProcess();
     CloseHandle(info.hThread);
     return UniqueProcess(info.hProcess);

@@ -203,19 +203,24 @@ void MoveOriginalAway(CopyRun& run) {
     }
 }
 
-ExitCode CodeOf(const RemovalResult& result) {
+// `folderLeft`: the installation folder is still there although nothing of
+// this program's own kept it.
+ExitCode CodeOf(const RemovalResult& result, const std::u16string& folder, bool folderLeft) {
     if (!result.Found)
         return ExitCode::NothingToRemove;
     for (const std::u16string& left : result.Leftovers)
         WriteLogLine("error", u"left " + left);
+    if (folderLeft)
+        WriteLogLine("error", u"left " + folder);
     if (result.Refused > 0)
         WriteLogLine("error", Number(static_cast<int64_t>(result.Refused)) +
                                   u" record(s) refused by the checks on what a log may name: they stay");
     if (result.DamagedTail)
-        WriteLogLine("error", u"the uninstall log is damaged after its last whole record: what it named beyond "
-                              u"that stays");
-    return result.DamagedTail || result.Refused > 0 || !result.Leftovers.empty() ? ExitCode::Failed
-                                                                               : ExitCode::Success;
+        WriteLogLine("error",
+                     u"the uninstall log is damaged after its last whole record: what it named beyond "
+                     u"that stays");
+    return result.DamagedTail || result.Refused > 0 || !result.Leftovers.empty() || folderLeft ? ExitCode::Failed
+                                                                                               : ExitCode::Success;
 }
 
 ExitCode RemoveProduct(CopyRun& run) {
@@ -230,6 +235,7 @@ ExitCode RemoveProduct(CopyRun& run) {
     options.Spared = run.MovedOriginal.empty() ? run.Request.OriginalPath : u"";
     options.OnStage = ReportStage;
     options.StageContext = &run;
+    options.WholeInstallFolder = true;
     RemovalResult result = RemoveInstallation(run.Request.LogPath, options);
     if (!result.Found && !run.MovedOriginal.empty()) {
         // Nothing was removed after all (the log went meanwhile): the
@@ -237,10 +243,9 @@ ExitCode RemoveProduct(CopyRun& run) {
         MoveFileExW(WidePtr(run.MovedOriginal), WidePtr(run.Request.OriginalPath), 0);
         run.MovedOriginal.clear();
     }
+    // A spared file keeps its folder until the first process has ended.
     const std::u16string folder = FolderOf(run.Request.LogPath);
-    if (result.Found && PathExists(folder))
-        WriteLogLine("info", u"the installation folder stays: it holds files no installation recorded " + folder);
-    return CodeOf(result);
+    return CodeOf(result, folder, !run.MovedOriginal.empty() && PathExists(folder));
 }
 
 DWORD WINAPI RemovalThread(void* parameter) {
@@ -256,7 +261,7 @@ void AddLine(CopyRun& run, const std::u16string& text) {
 }
 
 void ShowResult(CopyRun& run, ExitCode code) {
-    const UninstallText text = code == ExitCode::Success               ? UninstallText::Removed
+    const UninstallText text = code == ExitCode::Success                ? UninstallText::Removed
                                : code == ExitCode::AnotherRunInProgress ? UninstallText::Busy
                                : code == ExitCode::NothingToRemove      ? UninstallText::NothingToRemove
                                                                         : UninstallText::NotRemoved;
@@ -274,8 +279,8 @@ LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     auto* run = reinterpret_cast<CopyRun*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
         case kStageMessage:
-            AddLine(*run, UninstallTextOf(StageText(static_cast<RemovalStage>(wParam)), run->Request.LangId,
-                                          run->Product));
+            AddLine(*run,
+                    UninstallTextOf(StageText(static_cast<RemovalStage>(wParam)), run->Request.LangId, run->Product));
             return 0;
         case kDoneMessage:
             ShowResult(*run, static_cast<ExitCode>(wParam));
@@ -309,9 +314,9 @@ bool CreateProgressWindow(CopyRun& run) {
     windowClass.lpszClassName = L"TrovalisUninstallProgress";
     RegisterClassW(&windowClass);
     const std::u16string title = UninstallTextOf(UninstallText::ProgressTitle, run.Request.LangId, run.Product);
-    run.Window = CreateWindowExW(0, windowClass.lpszClassName, WidePtr(title), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, 520, 260, nullptr, nullptr, windowClass.hInstance,
-                                 nullptr);
+    run.Window =
+        CreateWindowExW(0, windowClass.lpszClassName, WidePtr(title), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 520, 260, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (!run.Window)
         return false;
     SetWindowLongPtrW(run.Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&run));
@@ -319,9 +324,9 @@ bool CreateProgressWindow(CopyRun& run) {
     run.Lines = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOSEL,
                                 12, 12, 480, 150, run.Window, nullptr, windowClass.hInstance, nullptr);
     const std::u16string close = UninstallTextOf(UninstallText::Close, run.Request.LangId, run.Product);
-    HWND button = CreateWindowExW(0, L"BUTTON", WidePtr(close), WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_DEFPUSHBUTTON,
-                                  392, 175, 100, 28, run.Window, reinterpret_cast<HMENU>(kCloseButtonId),
-                                  windowClass.hInstance, nullptr);
+    HWND button =
+        CreateWindowExW(0, L"BUTTON", WidePtr(close), WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_DEFPUSHBUTTON, 392, 175,
+                        100, 28, run.Window, reinterpret_cast<HMENU>(kCloseButtonId), windowClass.hInstance, nullptr);
     SendMessageW(run.Lines, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     ShowWindow(run.Window, SW_SHOWNORMAL);
@@ -386,8 +391,8 @@ int RunCopy(const std::vector<std::u16string>& args) {
         run.Product = header.Product;
     const ExitCode code = run.Request.Quiet ? RemoveProduct(run) : RemoveWithProgress(run);
     CloseRunLog();
-    const bool spared = run.MovedOriginal.empty() && code != ExitCode::NothingToRemove &&
-                        code != ExitCode::AnotherRunInProgress;
+    const bool spared =
+        run.MovedOriginal.empty() && code != ExitCode::NothingToRemove && code != ExitCode::AnotherRunInProgress;
     HandBackExitCode(*arguments, code);
     FinishRemovalCopy(*arguments, run.MovedOriginal);
     if (spared)

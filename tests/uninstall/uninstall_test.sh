@@ -93,7 +93,14 @@ install() {
     rc=$(exit_code 'C:\inst\TrovalisInstallV7.exe' /quiet /accept-license '/log=C:\install.log' '/dir=C:\Uninst\Apps')
     [ "$rc" = 0 ] || { echo "     installation gave $rc"; return 1; }
 }
-panel_runs() { pgrep -f 'ZorvanellePanelV7.exe' >/dev/null; }
+# Only this prefix's panel: other Wine sessions on the machine may run one too.
+panel_runs() {
+    local pid
+    for pid in $(pgrep -f 'ZorvanellePanelV7.exe'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    done
+    return 1
+}
 panel_gone() { ! panel_runs; }
 last_line() { tail -n 1 "$1" | tr -d '\r' | cut -d' ' -f3-; }
 
@@ -134,6 +141,7 @@ check "the panel runs" panel_runs
 rc=$(exit_code /cmdline "$quiet_cmd")
 check "it gives 0" test "$rc" = 0
 check "when it returns the machine equals the snapshot" same_as_before "$before"
+check "and the base folder it made is gone, with what the programs wrote there" test ! -e "$C/Uninst/Apps"
 check "the panel no longer runs" panel_gone
 temp_log=$(find "$C/users" -name 'Uninstall-ZorvanelleV7.log' 2>/dev/null | head -n 1)
 check "without /log the log goes to %TEMP%\\Uninstall-ZorvanelleV7.log" test -n "$temp_log"
@@ -183,6 +191,8 @@ check "a progress window shows the removal" quiet probe wait-titled 'Removing Zo
 wait_for "$runner"
 check "confirming gives 0" test "$(tr -d '\r' <"$WINEPREFIX/confirmed" | tail -n 1)" = 0
 check "when it returns the machine equals the snapshot" same_as_before "$before"
+check "and the base folder it made is gone" test ! -e "$C/Uninst/Apps"
+check "the panel no longer runs" panel_gone
 
 echo "== a log cut short"
 check "the demo package installs again" install
@@ -211,10 +221,12 @@ check "its log ends with the exit code" test "$(last_line "$ulog")" = "exit 1603
 check "its log says the tail is damaged" grep -q 'error the uninstall log is damaged' "$ulog"
 check "the files it names are gone" test ! -e "$product_dir/ZorvanellePanelV7.exe"
 check "the Add/Remove Programs entry it names is gone" test -z "$(entry_value DisplayName)"
-check "the Run entry it no longer names stays" \
+run_value_stays() {
     wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v ZorvanellePanelV7 </dev/null >/dev/null 2>&1
+}
+check "the Run entry it no longer names stays" run_value_stays
+check "the installation folder is gone all the same" test ! -e "$product_dir"
 wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v ZorvanellePanelV7 /f </dev/null >/dev/null 2>&1
-rm -f "$product_dir/uninstall.log"
 check "beyond the log and that entry, the machine equals the snapshot" same_as_before "$before"
 
 echo "$failures failure(s)"

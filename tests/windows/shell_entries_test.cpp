@@ -72,8 +72,7 @@ std::optional<DWORD> Dword(HKEY root, const std::wstring& path, const wchar_t* n
     DWORD value = 0;
     DWORD size = sizeof(value);
     DWORD type = 0;
-    if (RegGetValueW(root, path.c_str(), name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||
-        type != REG_DWORD)
+    if (RegGetValueW(root, path.c_str(), name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS || type != REG_DWORD)
         return std::nullopt;
     return value;
 }
