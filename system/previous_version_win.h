@@ -52,7 +52,7 @@ struct RemovalOptions {
     // ParseUninstallLogPrefix); otherwise a damaged log is refused whole.
     bool AcceptDamagedTail = false;
     // A file the removal neither ends nor deletes although a record names it
-    // (the running uninstaller's own file when it could not be moved away).
+    // (the running uninstaller's own file, whose process waits for the removal).
     std::u16string Spared;
     // Deletes whatever is left in the installation folder once the records
     // are undone (the files its programs wrote there, which no record names),

@@ -232,7 +232,9 @@ ExitCode RemoveProduct(CopyRun& run) {
     MoveOriginalAway(run);
     RemovalOptions options;
     options.AcceptDamagedTail = true;
-    options.Spared = run.MovedOriginal.empty() ? run.Request.OriginalPath : u"";
+    // Spared even when moved: the first process, waiting for this one, must
+    // never be taken for a running program of the product and ended.
+    options.Spared = run.Request.OriginalPath;
     options.OnStage = ReportStage;
     options.StageContext = &run;
     options.WholeInstallFolder = true;
