@@ -5,13 +5,23 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "engine/install_run_win.h"
 #include "system/file_ops_win.h"
 #include "system/path_names.h"
 #include "system/shell_entries_win.h"
 #include "system/shortcut_win.h"
+#include "system/text.h"
+
+#ifndef INSTALLER_VERSION
+#define INSTALLER_VERSION "0.0.0"
+#endif
 
 namespace {
+
+constexpr char16_t kInstallerVersion[] = u"" INSTALLER_VERSION;
 
 // Creates `folder` when missing and records it, so that a rollback or a
 // removal takes it away again once it is empty.
@@ -89,6 +99,26 @@ void CreateDesktopShortcuts(InstallRun& run) {
         CreateShortcutsIn(run, *desktop, run.State.DesktopShortcutList, DesktopShortcutRecord);
 }
 
+namespace {
+
+// What the package's files take on disk, rounded up to whole KB.
+uint32_t EstimatedSizeKb(const PackageTree& tree) {
+    uint64_t bytes = 0;
+    for (const PackageFile& file : tree.AllFiles)
+        bytes += file.Size;
+    return static_cast<uint32_t>(std::min<uint64_t>((bytes + 1023) / 1024, 0xFFFFFFFFu));
+}
+
+std::u16string TodayAsYyyymmdd() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[16];
+    snprintf(text, sizeof(text), "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return Utf8ToUtf16(text);
+}
+
+}  // namespace
+
 void AddUninstallEntryOf(InstallRun& run) {
     if (!StillRunning(run) || !run.State.UninstallerFile)
         return;
@@ -96,7 +126,12 @@ void AddUninstallEntryOf(InstallRun& run) {
     if (!uninstaller)
         return;
     // Recorded whatever the outcome: removing an entry that is not there is harmless.
-    const bool added = AddUninstallEntry(run.State.Company, run.Tree.RootName, *uninstaller);
+    UninstallEntryDetails details;
+    details.InstallLocation = run.Tree.InstallFolder;
+    details.DisplayVersion = kInstallerVersion;
+    details.EstimatedSizeKb = EstimatedSizeKb(run.Tree);
+    details.InstallDate = TodayAsYyyymmdd();
+    const bool added = AddUninstallEntry(run.State.Company, run.Tree.RootName, *uninstaller, details);
     LogAction("add-uninstall-entry", added, GetLastError(), run.State.Product);
     RecordAction(run, UninstallEntryRecord, run.State.Product);
 }

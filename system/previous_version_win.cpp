@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -35,7 +36,18 @@ constexpr DWORD kDriverBatchLimitMs = 180000;
 struct RemovalContext {
     UninstallLog Log;
     RemovalPlaces Places;
+    RemovalOptions Options;
+    size_t Refused = 0;
 };
+
+void ReportStage(const RemovalContext& context, RemovalStage stage) {
+    if (context.Options.OnStage)
+        context.Options.OnStage(stage, context.Options.StageContext);
+}
+
+bool IsSpared(const RemovalContext& context, const std::u16string& path) {
+    return !context.Options.Spared.empty() && EqualPathText(path, context.Options.Spared);
+}
 
 void AddShellFolder(std::vector<std::u16string>& folders, int csidl) {
     if (std::optional<std::u16string> folder = ShellFolder(csidl, false))
@@ -76,7 +88,7 @@ void StopRecordedPrograms(RemovalContext& context) {
          record = MovePrevious(context.Log.Records)) {
         if (!IsFirstMeeting(met, *record) || !IsPlausibleRecord(*record, context.Log, context.Places))
             continue;
-        if (record->Type == FileRecord)
+        if (record->Type == FileRecord && !IsSpared(context, RecordText(*record)))
             CloseRunningCopy(RecordText(*record));
         else if (record->Type == ServiceRecord && IsProductsOwn(*record, context.Log, context.Places))
             StopServiceByName(BaseNameOfPath(RecordText(*record)));
@@ -93,13 +105,14 @@ void UndoFile(const std::u16string& path) {
 
 // Files, driver batches and services are undone here; every other kind the
 // same way a rollback undoes it.
-void UndoRecord(const ActionRecord& record) {
+void UndoRecord(const RemovalContext& context, const ActionRecord& record) {
     if (UndoEntryRecord(record))
         return;
     std::u16string text = RecordText(record);
     switch (record.Type) {
         case FileRecord:
-            UndoFile(text);
+            if (!IsSpared(context, text))
+                UndoFile(text);
             break;
         case DriverUninstallRecord:
             RunProcess(CommandLine{text, {}}, kDriverBatchLimitMs);
@@ -147,9 +160,11 @@ void UndoRecords(RemovalContext& context) {
         // keep the installer waiting.
         if (own) {
             const bool present = IsPresent(*record);
-            UndoRecord(*record);
+            UndoRecord(context, *record);
             if (present)
                 Sleep(kRecordPauseMs);
+        } else if (record->Type != ServiceStartedRecord) {
+            ++context.Refused;
         }
     }
     if (repeats != 0)
@@ -169,7 +184,10 @@ ActionRecordList PlausibleDirectories(const RemovalContext& context) {
 // The header was checked to name the install folder, so these folders are
 // the installation's own.
 void RemoveInstallFolders(const RemovalContext& context) {
-    RemoveEmptyDirectories(context.Places.InstallFolder);
+    if (context.Options.WholeInstallFolder)
+        DeleteDirectoryTree(context.Places.InstallFolder);
+    else
+        RemoveEmptyDirectories(context.Places.InstallFolder);
     if (std::optional<std::u16string> company = JoinPath(context.Log.BaseFolder, context.Log.Company))
         RemoveDirectoryW(WidePtr(*company));
     RemoveRecordedDirectories(PlausibleDirectories(context));
@@ -180,8 +198,11 @@ void RemoveInstallFolders(const RemovalContext& context) {
 DWORD WINAPI RemovalWorker(void* parameter) {
     RemovalContext& context = *static_cast<RemovalContext*>(parameter);
     EnableDebugPrivilege();
+    ReportStage(context, RemovalStage::StoppingPrograms);
     StopRecordedPrograms(context);
+    ReportStage(context, RemovalStage::UndoingRecords);
     UndoRecords(context);
+    ReportStage(context, RemovalStage::RemovingFolders);
     RemoveInstallFolders(context);
     Sleep(kFinalPauseMs);
     return 0;
@@ -193,6 +214,32 @@ void RunRemovalWorker(RemovalContext& context) {
         WaitForSingleObject(thread.Get(), INFINITE);
 }
 
+// What a plausible record named that a removal takes away and is still
+// there: files, system-folder files and shortcuts.
+std::vector<std::u16string> LeftoversOf(const RemovalContext& context) {
+    std::vector<std::u16string> left;
+    for (const ActionRecord& record : context.Log.Records.Records) {
+        if (!IsPlausibleRecord(record, context.Log, context.Places))
+            continue;
+        std::u16string path = RecordText(record);
+        if (record.Type == DesktopShortcutRecord || record.Type == ProgramsShortcutRecord)
+            path += u".lnk";
+        else if (record.Type != FileRecord && record.Type != SystemFileRecord)
+            continue;
+        if (PathExists(path) && !IsSpared(context, path))
+            left.push_back(path);
+    }
+    return left;
+}
+
+bool LoadFoundLog(RemovalContext& context, const std::u16string& logPath, RemovalResult& result) {
+    if (!context.Options.AcceptDamagedTail)
+        return LoadUninstallLog(context.Log, logPath);
+    const LogPrefixParse read = LoadUninstallLogPrefix(context.Log, logPath);
+    result.DamagedTail = read == LogPrefixParse::DamagedTail;
+    return read != LogPrefixParse::Unreadable;
+}
+
 void RemoveLogAt(std::optional<std::u16string> logPath, const InstallerState& state, PreviousVersionReporter report) {
     if (logPath && PathExists(*logPath))
         RemoveInstallationByLog(*logPath, state, report);
@@ -200,22 +247,51 @@ void RemoveLogAt(std::optional<std::u16string> logPath, const InstallerState& st
 
 }  // namespace
 
+namespace {
+
+// The one removal both programs run; `found` is called once the log was
+// accepted, before anything is undone.
+template <typename Found>
+RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& options, Found found) {
+    RemovalResult result;
+    std::u16string folder = logPath;
+    CutLastPathComponent(folder);
+    auto context = std::make_unique<RemovalContext>();
+    context->Options = options;
+    if (!LoadFoundLog(*context, logPath, result) || !LogHeaderNamesFolder(context->Log, folder)) {
+        WriteLogLine("removal", u"refused a damaged or foreign uninstall log: " + logPath);
+        result.DamagedTail = false;
+        return result;
+    }
+    result.Found = true;
+    context->Places = ResolvePlaces(folder);
+    WriteLogLine("removal", u"previous version found: " + logPath);
+    if (result.DamagedTail)
+        WriteLogLine("removal",
+                     u"the log is damaged after its last whole record; what it named beyond that "
+                     u"is not known and stays");
+    found(folder);
+    RunRemovalWorker(*context);
+    WriteLogLine("removal", u"previous version removed from " + folder);
+    result.Refused = context->Refused;
+    result.Leftovers = LeftoversOf(*context);
+    result.Log = std::move(context->Log);
+    return result;
+}
+
+}  // namespace
+
+RemovalResult RemoveInstallation(const std::u16string& logPath, const RemovalOptions& options) {
+    return RunRemoval(logPath, options, [](const std::u16string&) {});
+}
+
 void RemoveInstallationByLog(const std::u16string& logPath,
                              const InstallerState& state,
                              PreviousVersionReporter report) {
-    std::u16string folder = logPath;
-    CutLastPathComponent(folder);
-    RemovalContext context;
-    if (!LoadUninstallLog(context.Log, logPath) || !LogHeaderNamesFolder(context.Log, folder)) {
-        WriteLogLine("removal", u"refused a damaged or foreign uninstall log: " + logPath);
-        return;
-    }
-    context.Places = ResolvePlaces(folder);
-    WriteLogLine("removal", u"previous version found: " + logPath);
-    if (report)
-        report(state, folder);
-    RunRemovalWorker(context);
-    WriteLogLine("removal", u"previous version removed from " + folder);
+    RunRemoval(logPath, RemovalOptions{}, [&](const std::u16string& folder) {
+        if (report)
+            report(state, folder);
+    });
 }
 
 void RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report) {

@@ -11,8 +11,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/installer_state.h"
+#include "engine/uninstall_log.h"
 
 // Called once at the start of each removal with the folder of the found log,
 // on the thread that called RemovePreviousVersion. The install worker passes
@@ -34,3 +36,46 @@ void RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter 
 void RemoveInstallationByLog(const std::u16string& logPath,
                              const InstallerState& state,
                              PreviousVersionReporter report);
+
+// The stages of a removal, in the order they begin.
+enum class RemovalStage {
+    StoppingPrograms,  // recorded services stopped, running programs closed
+    UndoingRecords,    // batches, services, files, shortcuts, entries, keys
+    RemovingFolders,   // the emptied installation folders, the panel configuration
+};
+
+// Called on the removal thread as each stage begins; `context` is the
+// options' StageContext.
+using RemovalStageReporter = void (*)(RemovalStage stage, void* context);
+
+struct RemovalOptions {
+    // Acts on the whole records before a damaged tail of the log (see
+    // ParseUninstallLogPrefix); otherwise a damaged log is refused whole.
+    bool AcceptDamagedTail = false;
+    // A file the removal neither ends nor deletes although a record names it
+    // (the running uninstaller's own file, whose process waits for the removal).
+    std::u16string Spared;
+    // Deletes whatever is left in the installation folder once the records
+    // are undone (the files its programs wrote there, which no record names),
+    // instead of removing only its emptied folders: a removal of the product
+    // itself, not one before a new installation.
+    bool WholeInstallFolder = false;
+    RemovalStageReporter OnStage = nullptr;
+    void* StageContext = nullptr;
+};
+
+struct RemovalResult {
+    bool Found = false;        // the log loaded (at least its header) and names its own folder
+    bool DamagedTail = false;  // records after a damage in the log were not read
+    size_t Refused = 0;        // records the checks refused
+    // What a record named that is still there after the removal: files,
+    // system-folder files and shortcuts.
+    std::vector<std::u16string> Leftovers;
+    UninstallLog Log;  // the header and the records acted on
+};
+
+// Removes the installation whose log lies at `logPath`, as
+// RemoveInstallationByLog does, and says how it went: nothing is done when
+// the log cannot be loaded or its header names another folder (Found false).
+// Writes the same "removal" lines to the run log.
+RemovalResult RemoveInstallation(const std::u16string& logPath, const RemovalOptions& options);

@@ -34,6 +34,10 @@ std::u16string ResultText(std::string_view what, bool ok, uint32_t error, std::u
 // Creates (or replaces) the log file at `path` and makes it the process's
 // log. False when the file cannot be created; there is then no log.
 bool OpenRunLog(const std::u16string& path);
+
+// Opens the log file at `path` to go on writing at its end (made when
+// missing): a run carried on by a second process, one after the other.
+bool AppendToRunLog(const std::u16string& path);
 void CloseRunLog();
 bool IsRunLogOpen();
 

@@ -29,6 +29,13 @@ bool OpenRunLog(const std::u16string& path) {
     return static_cast<bool>(g_file);
 }
 
+bool AppendToRunLog(const std::u16string& path) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_file = UniqueFile(CreateFileW(WidePtr(path), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(g_file);
+}
+
 void CloseRunLog() {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_file.Reset();

@@ -73,6 +73,22 @@ bool AddUninstallEntry(const std::u16string& publisher,
     return key && WriteUninstallValues(key.Get(), publisher, displayName, exePath);
 }
 
+bool AddUninstallEntry(const std::u16string& publisher,
+                       const std::u16string& displayName,
+                       const std::u16string& exePath,
+                       const UninstallEntryDetails& details) {
+    if (!AddUninstallEntry(publisher, displayName, exePath))
+        return false;
+    UniqueKey key =
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, std::u16string(kUninstallPath) + u"\\" + displayName, KEY_SET_VALUE);
+    return key && SetStringValue(key.Get(), L"QuietUninstallString", Quoted(exePath) + u" /quiet") &&
+           SetStringValue(key.Get(), L"InstallLocation", details.InstallLocation) &&
+           SetStringValue(key.Get(), L"DisplayVersion", details.DisplayVersion) &&
+           SetDwordValue(key.Get(), L"EstimatedSize", details.EstimatedSizeKb) &&
+           SetStringValue(key.Get(), L"InstallDate", details.InstallDate) && SetDwordValue(key.Get(), L"NoModify", 1) &&
+           SetDwordValue(key.Get(), L"NoRepair", 1);
+}
+
 void RemoveUninstallEntry(const std::u16string& displayName) {
     if (!IsPlainKeyName(displayName))
         return;

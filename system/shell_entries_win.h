@@ -12,6 +12,7 @@
 // ignore every failure, so removing what is not there is harmless.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,22 @@ bool RemoveDesktopMenuEntry(const std::u16string& name);
 bool AddUninstallEntry(const std::u16string& publisher,
                        const std::u16string& displayName,
                        const std::u16string& exePath);
+
+// The values Windows' settings and deployment tools read beside the four.
+struct UninstallEntryDetails {
+    std::u16string InstallLocation;  // the installation folder
+    std::u16string DisplayVersion;   // e.g. "7.1.0"
+    uint32_t EstimatedSizeKb = 0;    // the installed files, in KB (REG_DWORD)
+    std::u16string InstallDate;      // YYYYMMDD
+};
+
+// AddUninstallEntry, and then "QuietUninstallString" = quoted `exePath` and
+// " /quiet", the details, and "NoModify" = "NoRepair" = 1 (REG_DWORD),
+// stopping at the first failure. True when every value was written.
+bool AddUninstallEntry(const std::u16string& publisher,
+                       const std::u16string& displayName,
+                       const std::u16string& exePath,
+                       const UninstallEntryDetails& details);
 
 // Deletes the Add/Remove Programs key of `displayName`. Reports nothing.
 void RemoveUninstallEntry(const std::u16string& displayName);

@@ -101,6 +101,14 @@ struct GlobalMemoryTraits {
     static void Close(Type h) { GlobalFree(h); }
 };
 
+// Memory the system allocated with LocalAlloc for the caller (security
+// descriptors, SID strings).
+struct LocalMemoryTraits {
+    using Type = HLOCAL;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { LocalFree(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueProcess = UniqueHandle<KernelHandleTraits>;
 using UniqueThread = UniqueHandle<KernelHandleTraits>;
@@ -112,3 +120,4 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;          // from CreateCompatibleDC
 using UniqueGlobalMemory = UniqueHandle<GlobalMemoryTraits>;  // from GlobalAlloc
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;    // from LocalAlloc

@@ -373,4 +373,33 @@ TEST_F(UninstallLogTest, ParseReplacesPreviousRecords) {
     EXPECT_EQ(CursorRecord(log.Records), FirstRecord(log.Records));
 }
 
+// The tolerant reading keeps the header and every whole record before the
+// damage; a damaged header leaves nothing. One case per damage of the table
+// above, in its order, plus a whole image.
+TEST_F(UninstallLogTest, PrefixParseKeepsWholeRecordsBeforeTheDamage) {
+    struct Expected {
+        LogPrefixParse outcome;
+        size_t records;
+    };
+    const Expected expected[] = {
+        {LogPrefixParse::Unreadable, 0},  {LogPrefixParse::Unreadable, 0},  {LogPrefixParse::Unreadable, 0},
+        {LogPrefixParse::Unreadable, 0},  {LogPrefixParse::DamagedTail, 0}, {LogPrefixParse::DamagedTail, 0},
+        {LogPrefixParse::DamagedTail, 0}, {LogPrefixParse::DamagedTail, 0}, {LogPrefixParse::DamagedTail, 1},
+    };
+    const std::vector<DamagedCase> cases = DamagedCases();
+    ASSERT_EQ(cases.size(), std::size(expected));
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        UninstallLog log = MakeLog(u"old", u"old", u"old");
+        AppendThree(log.Records);
+        EXPECT_EQ(ParseUninstallLogPrefix(cases[i].image.data(), cases[i].image.size(), log), expected[i].outcome);
+        EXPECT_EQ(log.Records.Records.size(), expected[i].records);
+        EXPECT_EQ(log.BaseFolder, expected[i].outcome == LogPrefixParse::Unreadable ? u"" : u"B");
+    }
+    UninstallLog whole;
+    Bytes image = ImageWithRecords({16, 0, 0, 0, 0, 0, 2, 0, 0, 0, 'a', 0});
+    EXPECT_EQ(ParseUninstallLogPrefix(image.data(), image.size(), whole), LogPrefixParse::Whole);
+    EXPECT_EQ(TypesOf(whole.Records), (std::vector<uint8_t>{ServiceStartedRecord, FileRecord}));
+}
+
 }  // namespace

@@ -29,3 +29,10 @@ if(WIN32 AND BUILD_INSTALLER)
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/sequence_rollback_test.cpp
         LIBS sequence_test_support)
 endif()
+
+# The same snapshot for the shell tests, as a program.
+if(WIN32 AND BUILD_INSTALLER)
+    add_executable(machine_snapshot ${CMAKE_CURRENT_LIST_DIR}/machine_snapshot_win.cpp)
+    target_link_libraries(machine_snapshot PRIVATE sequence_test_support)
+    target_link_options(machine_snapshot PRIVATE -municode)
+endif()

@@ -410,4 +410,32 @@ TEST_F(PreviousVersionTest, DamagedLogRemovesNothing) {
     EXPECT_TRUE(g_reports.empty());
 }
 
+// The uninstaller's removal of its own product: the whole records before a
+// damaged tail are undone, a refused one is counted, and the folder goes
+// with the files the programs wrote there.
+TEST_F(PreviousVersionTest, RemovalOfTheProductItselfUndoesWhatALogCutShortStillNames) {
+    AddFile(kFolder + u"\\own.txt");
+    AddFile(kFolder + u"\\Uninstall.exe");
+    AppendTextRecord(log_.Records, FileRecord, u"C:\\removal-outside.txt");
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(kFolder + u"\\ZorvanelleServiceV7.log"), "ran"));
+    std::vector<uint8_t> image;
+    ASSERT_TRUE(SerializeUninstallLog(log_, &image));
+    const uint8_t cut[] = {0, 100, 0, 0, 0, 'C', 0};  // a FileRecord whose Size runs past the end
+    image.insert(image.end(), std::begin(cut), std::end(cut));
+    ASSERT_TRUE(
+        test_files::WriteTextFile(ToWide(kFolder + u"\\uninstall.log"), std::string(image.begin(), image.end())));
+    RemovalOptions options;
+    options.AcceptDamagedTail = true;
+    options.WholeInstallFolder = true;
+    options.Spared = kFolder + u"\\Uninstall.exe";
+
+    RemovalResult result = RemoveInstallation(kFolder + u"\\uninstall.log", options);
+
+    EXPECT_TRUE(result.Found);
+    EXPECT_TRUE(result.DamagedTail);
+    EXPECT_EQ(result.Refused, 1u);
+    EXPECT_TRUE(result.Leftovers.empty());
+    EXPECT_FALSE(Exists(kBase + u"\\Zorvanelle"));
+}
+
 }  // namespace

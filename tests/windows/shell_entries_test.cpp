@@ -67,6 +67,16 @@ std::optional<std::u16string> TerminatedText(HKEY root, const std::wstring& path
     return stored->Text;
 }
 
+// A REG_DWORD value; none for a missing value or another type.
+std::optional<DWORD> Dword(HKEY root, const std::wstring& path, const wchar_t* name) {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    DWORD type = 0;
+    if (RegGetValueW(root, path.c_str(), name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS || type != REG_DWORD)
+        return std::nullopt;
+    return value;
+}
+
 void SetText(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& text) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -177,6 +187,28 @@ TEST_F(ShellEntriesTest, AddUninstallEntryWritesFourValues) {
     EXPECT_EQ(TerminatedText(HKEY_LOCAL_MACHINE, key, L"Publisher"), std::optional<std::u16string>(u"Maker"));
     EXPECT_EQ(TerminatedText(HKEY_LOCAL_MACHINE, key, L"UninstallString"),
               std::optional<std::u16string>(u"\"" + uninstaller + u"\""));
+}
+
+// The values deployment tools read: the quiet command runs the quoted
+// uninstaller; size, NoModify and NoRepair are numbers.
+TEST_F(ShellEntriesTest, AddUninstallEntryWithDetailsWritesWhatDeploymentToolsRead) {
+    const std::u16string uninstaller = u"C:\\Program Files (x86)\\Maker\\Product\\Uninstall.exe";
+    UninstallEntryDetails details{u"C:\\Program Files (x86)\\Maker\\Product", u"7.1.0", 12345, u"20240131"};
+
+    ASSERT_TRUE(AddUninstallEntry(u"Maker", u"Product", uninstaller, details));
+
+    std::wstring key = Sub(kUninstall, u"Product");
+    EXPECT_EQ(TerminatedText(HKEY_LOCAL_MACHINE, key, L"UninstallString"),
+              std::optional<std::u16string>(u"\"" + uninstaller + u"\""));
+    EXPECT_EQ(TerminatedText(HKEY_LOCAL_MACHINE, key, L"QuietUninstallString"),
+              std::optional<std::u16string>(u"\"" + uninstaller + u"\" /quiet"));
+    EXPECT_EQ(TerminatedText(HKEY_LOCAL_MACHINE, key, L"InstallLocation"),
+              std::optional<std::u16string>(details.InstallLocation));
+    EXPECT_EQ(TerminatedText(HKEY_LOCAL_MACHINE, key, L"DisplayVersion"), std::optional<std::u16string>(u"7.1.0"));
+    EXPECT_EQ(TerminatedText(HKEY_LOCAL_MACHINE, key, L"InstallDate"), std::optional<std::u16string>(u"20240131"));
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, key, L"EstimatedSize"), std::optional<DWORD>(12345));
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, key, L"NoModify"), std::optional<DWORD>(1));
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, key, L"NoRepair"), std::optional<DWORD>(1));
 }
 
 // An existing entry gets the new four values and keeps its other values.

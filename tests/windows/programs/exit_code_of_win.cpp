@@ -1,6 +1,8 @@
 // ExitCodeOf.exe PROGRAM [ARGS...]: runs PROGRAM with ARGS, waits for it and
 // prints its whole 32-bit exit code (a shell sees only the low 8 bits of a
 // Windows program's exit code under Wine). Prints "error" when it cannot start.
+// ExitCodeOf.exe /cmdline "COMMAND LINE": runs a whole command line as it
+// stands, the way the shell runs a registry command such as UninstallString.
 #include <windows.h>
 
 #include <cstdio>
@@ -8,7 +10,10 @@
 
 int wmain(int argc, wchar_t** argv) {
     std::wstring commandLine;
-    for (int i = 1; i < argc; ++i) {
+    const bool whole = argc == 3 && std::wstring(argv[1]) == L"/cmdline";
+    if (whole)
+        commandLine = argv[2];
+    for (int i = 1; !whole && i < argc; ++i) {
         if (i > 1)
             commandLine += L' ';
         commandLine += L'"' + std::wstring(argv[i]) + L'"';
