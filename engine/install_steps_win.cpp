@@ -8,6 +8,7 @@
 #include "system/file_ops_win.h"
 #include "system/path_names.h"
 #include "system/process_control_win.h"
+#include "system/key_record.h"
 #include "system/product_constants.h"
 #include "system/product_key_win.h"
 #include "system/run_log.h"
@@ -63,10 +64,13 @@ bool WriteOnePackageFile(InstallRun& run, const PackageFile& file) {
     std::optional<std::u16string> path = FullPathOfPackageFile(file);
     const std::u16string shown = path ? *path : UnboundedPathOf(file, run.Tree.InstallFolder);
     SendReport(run.State, ReportKind::CopyingFile, shown);
-    const WriteOutcome outcome =
-        path ? WriteWholePackageFile(file, *path) : WriteOutcome{false, false, ERROR_FILENAME_EXCED_RANGE};
-    if (outcome.Created)
-        RecordAction(run, FileRecord, *path);
+    WriteOutcome outcome{false, false, ERROR_FILENAME_EXCED_RANGE};
+    if (path) {
+        RecordedAction(run, FileRecord, *path, [&] {
+            outcome = WriteWholePackageFile(file, *path);
+            return outcome.Created;
+        });
+    }
     LogAction("write-file", outcome.Complete, outcome.Error, shown);
     if (outcome.Complete)
         return true;
@@ -112,11 +116,14 @@ void RunDriverBatchSet(InstallRun& run, const DriverBatchSet& set, bool x64) {
         PauseUnlessUnattended(run, kAfterUninstallBatchMs);
     }
     const int32_t runs = IsHidSet(set) ? run.HidRuns : 1;
-    bool ok = false;
-    for (int32_t i = 0; i < runs; ++i)
-        ok = RunBatch(*install) || ok;
-    if (ok)
-        RecordAction(run, DriverUninstallRecord, *uninstall);
+    // Journaled before the batch runs: a run killed meanwhile is undone by
+    // running the uninstall batch.
+    RecordedAction(run, DriverUninstallRecord, *uninstall, [&] {
+        bool ok = false;
+        for (int32_t i = 0; i < runs; ++i)
+            ok = RunBatch(*install) || ok;
+        return ok;
+    });
 }
 
 // Creates one package service; false when the run must stop.
@@ -131,12 +138,13 @@ bool CreateOneService(InstallRun& run, const ServiceEntry& entry) {
         LogAction("delete-existing-service", deleted, GetLastError(), name);
     }
     SendReport(run.State, ReportKind::InstallingService, *path);
-    const bool created = CreateAutoStartService(name, *path, entry.Description);
-    LogAction("create-service", created, GetLastError(), name + u" " + *path);
-    if (created) {
-        RecordAction(run, ServiceRecord, *path);
+    const bool created = RecordedAction(run, ServiceRecord, *path, [&] {
+        const bool made = CreateAutoStartService(name, *path, entry.Description);
+        LogAction("create-service", made, GetLastError(), name + u" " + *path);
+        return made;
+    });
+    if (created)
         return true;
-    }
     SendReport(run.State, ReportKind::ServiceCreateFailed, *path);
     run.Failed = true;
     run.State.Running = false;
@@ -194,6 +202,11 @@ void CreateInstallFolders(InstallRun& run) {
     CreateMissingBaseFolders(run);
     EnsureDirectory(*company);
     CreateInstallDirectories(run.Tree);
+    // From here on every record is on disk before its action.
+    if (run.LogPath) {
+        const bool started = StartJournal(run.Journal, *run.LogPath, run.Log);
+        LogAction("start-uninstall-journal", started, GetLastError(), *run.LogPath);
+    }
 }
 
 void StopPackageServices(InstallRun& run) {
@@ -227,11 +240,11 @@ void WritePackageFiles(InstallRun& run) {
 }
 
 void RecordProductKey(InstallRun& run) {
-    std::vector<uint8_t> keyRecord;
-    const bool written = WriteProductKey(run.State, &keyRecord);
-    LogAction("write-product-key", written, GetLastError(), std::u16string(u"HKLM\\") + kProductKeyPath);
-    if (written)
-        AppendRecord(run.Log.Records, RegistryKeyRecord, keyRecord.data(), static_cast<uint32_t>(keyRecord.size()));
+    RecordedAction(run, RegistryKeyRecord, EncodeKeyRecord(kLocalMachineRootValue, kProductKeyPath), [&] {
+        const bool written = WriteProductKey(run.State);
+        LogAction("write-product-key", written, GetLastError(), std::u16string(u"HKLM\\") + kProductKeyPath);
+        return written;
+    });
 }
 
 std::vector<const DriverBatchSet*> DriverBatchRunOrder(const InstallerState& state) {
