@@ -35,7 +35,7 @@ struct InstallRun {
     bool Failed = false;
     // Log's records on disk, each before its action; opened once the
     // installation folder exists.
-    UninstallJournal Journal;
+    UninstallJournal Journal{};
 };
 
 // Helpers used by every step.
