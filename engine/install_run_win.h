@@ -14,8 +14,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/installer_state.h"

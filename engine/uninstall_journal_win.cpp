@@ -17,8 +17,8 @@ bool WriteFlushed(UninstallJournal& journal, const std::vector<uint8_t>& bytes) 
     DWORD written = 0;
     if (!WriteFile(journal.File.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size() || !FlushFileBuffers(journal.File.Get())) {
-        WriteLogLine("error", u"the uninstall journal cannot be written; the installation goes on without it: " +
-                                  journal.Path);
+        WriteLogLine("error",
+                     u"the uninstall journal cannot be written; the installation goes on without it: " + journal.Path);
         journal.File.Reset();
         return false;
     }

@@ -51,9 +51,13 @@ bool ReadRecord(ByteReader& reader, ActionRecordList& list) {
     return AppendRecord(list, type, data, size);
 }
 
+bool ReadHeader(ByteReader& reader, UninstallLog& log) {
+    return reader.ReadString16(kMaxLogTextUnits, &log.BaseFolder) &&
+           reader.ReadString16(kMaxLogTextUnits, &log.Company) && reader.ReadString16(kMaxLogTextUnits, &log.Product);
+}
+
 bool ReadLog(ByteReader& reader, UninstallLog& log) {
-    if (!reader.ReadString16(kMaxLogTextUnits, &log.BaseFolder) ||
-        !reader.ReadString16(kMaxLogTextUnits, &log.Company) || !reader.ReadString16(kMaxLogTextUnits, &log.Product))
+    if (!ReadHeader(reader, log))
         return false;
     while (!reader.AtEnd()) {
         if (!ReadRecord(reader, log.Records))
@@ -216,4 +220,30 @@ bool ParseUninstallLog(const uint8_t* bytes, size_t size, UninstallLog& log) {
         return true;
     ClearUninstallLog(log);
     return false;
+}
+
+LogPrefixParse ParseUninstallLogPrefix(const uint8_t* bytes, size_t size, UninstallLog& log) {
+    ClearUninstallLog(log);
+    ByteReader reader(bytes, size);
+    if (!ReadHeader(reader, log)) {
+        ClearUninstallLog(log);
+        return LogPrefixParse::Unreadable;
+    }
+    while (!reader.AtEnd()) {
+        // A record that fails to read has appended nothing.
+        if (!ReadRecord(reader, log.Records))
+            return LogPrefixParse::DamagedTail;
+    }
+    return LogPrefixParse::Whole;
+}
+
+std::vector<uint64_t> RecordOffsets(const UninstallLog& log) {
+    uint64_t offset = (log.BaseFolder.size() + log.Company.size() + log.Product.size() + 3) * 2;
+    std::vector<uint64_t> offsets;
+    offsets.reserve(log.Records.Records.size());
+    for (const ActionRecord& record : log.Records.Records) {
+        offsets.push_back(offset);
+        offset += 5 + static_cast<uint64_t>(record.Size);
+    }
+    return offsets;
 }

@@ -109,11 +109,33 @@ void ClearUninstallLog(UninstallLog& log);
 // log with empty header texts and no records: nothing of it is to be acted on.
 [[nodiscard]] bool ParseUninstallLog(const uint8_t* bytes, size_t size, UninstallLog& log);
 
+// How much of an image ParseUninstallLogPrefix could read.
+enum class LogPrefixParse {
+    Whole,        // the whole image, as ParseUninstallLog reads it
+    DamagedTail,  // the header and the whole records before the first damaged one
+    Unreadable,   // not even the header: the log is left empty
+};
+
+// The tolerant reading a removal of the log's own installation uses: a log
+// damaged in its tail (cut short, or a record whose Size runs past the end)
+// still yields its header and every whole record before the damage, oldest
+// first, so they can be checked and undone one by one. A damaged header
+// leaves nothing to act on. Replaces the log's contents.
+[[nodiscard]] LogPrefixParse ParseUninstallLogPrefix(const uint8_t* bytes, size_t size, UninstallLog& log);
+
+// The byte offset of each record in the log's image, oldest first: where
+// the image would end if that record and every newer one were taken away.
+std::vector<uint64_t> RecordOffsets(const UninstallLog& log);
+
 // Loads the file at `path` into `log`, replacing what it held. False when the
 // file cannot be opened or read, or is damaged (see ParseUninstallLog); the
 // log then has empty header texts and no records. Implemented in the Windows
 // layer.
 [[nodiscard]] bool LoadUninstallLog(UninstallLog& log, const std::u16string& path);
+
+// ParseUninstallLogPrefix of the file at `path`; Unreadable when the file
+// cannot be opened or read. Implemented in the Windows layer.
+[[nodiscard]] LogPrefixParse LoadUninstallLogPrefix(UninstallLog& log, const std::u16string& path);
 
 // Appends a FileRecord of `path` (so the log's own file is always its newest
 // record, and it stays appended whatever happens next), then writes the image

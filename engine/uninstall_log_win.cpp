@@ -54,6 +54,14 @@ bool LoadUninstallLog(UninstallLog& log, const std::u16string& path) {
     return false;
 }
 
+LogPrefixParse LoadUninstallLogPrefix(UninstallLog& log, const std::u16string& path) {
+    std::vector<uint8_t> bytes;
+    if (ReadWholeFile(path, &bytes))
+        return ParseUninstallLogPrefix(bytes.data(), bytes.size(), log);
+    ClearUninstallLog(log);
+    return LogPrefixParse::Unreadable;
+}
+
 bool SaveUninstallLog(UninstallLog& log, const std::u16string& path) {
     AppendTextRecord(log.Records, FileRecord, path);
     std::vector<uint8_t> image;

@@ -32,7 +32,50 @@ constexpr DWORD kDriverBatchLimitMs = 180000;
 struct RemovalContext {
     UninstallLog Log;
     RemovalPlaces Places;
+    std::u16string LogPath;
+    // The log stays on disk until the removal's end, cut back after each
+    // record it undid: a removal that is killed leaves what is still to undo,
+    // and the next pass neither repeats the rest nor finds nothing.
+    UniqueFile LogFile;
+    std::vector<uint64_t> Offsets;
 };
+
+bool IsOwnLogRecord(const RemovalContext& context, const ActionRecord& record) {
+    return record.Type == FileRecord && EqualPathText(RecordText(record), context.LogPath);
+}
+
+// A finished installation saves its log with the log's own FileRecord last;
+// a journal that a killed run left ends with some other record.
+bool IsInterruptedRun(const RemovalContext& context) {
+    const ActionRecord* newest = LastRecord(context.Log.Records);
+    return !newest || !IsOwnLogRecord(context, *newest);
+}
+
+void OpenLogForCutting(RemovalContext& context) {
+    context.Offsets = RecordOffsets(context.Log);
+    context.LogFile = UniqueFile(CreateFileW(WidePtr(context.LogPath), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Cuts the log back to before record `index`, flushed; a log that cannot be
+// cut is left whole (a second pass then repeats harmless undos).
+void CutLogAt(RemovalContext& context, size_t index) {
+    if (!context.LogFile || index >= context.Offsets.size())
+        return;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(context.Offsets[index]);
+    if (!SetFilePointerEx(context.LogFile.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(context.LogFile.Get()) ||
+        !FlushFileBuffers(context.LogFile.Get()))
+        context.LogFile.Reset();
+}
+
+// Everything the log named is undone: the log goes last, with a complete
+// log a kill left unrenamed beside it.
+void DeleteOwnLog(RemovalContext& context) {
+    context.LogFile.Reset();
+    DeleteFileW(WidePtr(context.LogPath));
+    DeleteFileW(WidePtr(context.LogPath + u".new"));
+}
 
 void AddShellFolder(std::vector<std::u16string>& folders, int csidl) {
     if (std::optional<std::u16string> folder = ShellFolder(csidl, false))
@@ -101,14 +144,21 @@ void UndoRecord(const ActionRecord& record) {
 // them, and the driver uninstall batches run while the files they use are
 // still in place.
 void UndoRecords(RemovalContext& context) {
+    size_t index = context.Log.Records.Records.size();
     for (const ActionRecord* record = MoveLast(context.Log.Records); record;
          record = MovePrevious(context.Log.Records)) {
+        --index;
+        if (IsOwnLogRecord(context, *record)) {
+            CutLogAt(context, index);
+            continue;
+        }
         const bool plausible = IsPlausibleRecord(*record, context.Log, context.Places);
         if (IsRunLogOpen() && record->Type != ServiceStartedRecord)
             WriteLogLine("removal", (plausible ? u"undo " : u"refused ") + Utf8ToUtf16(RecordTypeName(record->Type)) +
                                         u" " + RecordSubject(*record));
         if (plausible)
             UndoRecord(*record);
+        CutLogAt(context, index);
         Sleep(kRecordPauseMs);
     }
 }
@@ -139,6 +189,7 @@ DWORD WINAPI RemovalWorker(void* parameter) {
     EnableDebugPrivilege();
     StopRecordedPrograms(context);
     UndoRecords(context);
+    DeleteOwnLog(context);
     RemoveInstallFolders(context);
     Sleep(kFinalPauseMs);
     return 0;
@@ -163,12 +214,21 @@ void RemoveInstallationByLog(const std::u16string& logPath,
     std::u16string folder = logPath;
     CutLastPathComponent(folder);
     RemovalContext context;
-    if (!LoadUninstallLog(context.Log, logPath) || !LogHeaderNamesFolder(context.Log, folder)) {
+    context.LogPath = logPath;
+    // A kill can cut the newest record of a journal in half; the whole
+    // records before it are still the run's.
+    const LogPrefixParse read = LoadUninstallLogPrefix(context.Log, logPath);
+    if (read == LogPrefixParse::Unreadable || !LogHeaderNamesFolder(context.Log, folder)) {
         WriteLogLine("removal", u"refused a damaged or foreign uninstall log: " + logPath);
         return;
     }
     context.Places = ResolvePlaces(folder);
-    WriteLogLine("removal", u"previous version found: " + logPath);
+    WriteLogLine(
+        "removal",
+        (IsInterruptedRun(context) ? u"interrupted installation found: " : u"previous version found: ") + logPath);
+    if (read == LogPrefixParse::DamagedTail)
+        WriteLogLine("removal", u"the log ends in a record cut short; the whole records before it are undone");
+    OpenLogForCutting(context);
     if (report)
         report(state, folder);
     RunRemovalWorker(context);
