@@ -57,19 +57,19 @@ WriteOutcome WriteWholePackageFile(const PackageFile& file, const std::u16string
     return {true, complete, complete ? 0 : error};
 }
 
-// Writes one package file; false when the run must stop. A file that was
-// created but not written completely is recorded before the failure is
-// reported, so the rollback deletes what there is of it.
+// Writes one package file, its record already in the journal; false when the
+// run must stop. A file that was created but not written completely is
+// recorded before the failure is reported, so the rollback deletes what there
+// is of it.
 bool WriteOnePackageFile(InstallRun& run, const PackageFile& file) {
     std::optional<std::u16string> path = FullPathOfPackageFile(file);
     const std::u16string shown = path ? *path : UnboundedPathOf(file, run.Tree.InstallFolder);
     SendReport(run.State, ReportKind::CopyingFile, shown);
     WriteOutcome outcome{false, false, ERROR_FILENAME_EXCED_RANGE};
     if (path) {
-        RecordedAction(run, FileRecord, *path, [&] {
-            outcome = WriteWholePackageFile(file, *path);
-            return outcome.Created;
-        });
+        outcome = WriteWholePackageFile(file, *path);
+        if (outcome.Created)
+            AppendTextRecord(run.Log.Records, FileRecord, *path);
     }
     LogAction("write-file", outcome.Complete, outcome.Error, shown);
     if (outcome.Complete)
@@ -232,11 +232,34 @@ void CloseRunningCopies(InstallRun& run) {
     }
 }
 
-void WritePackageFiles(InstallRun& run) {
+// The records of the files about to be written, up to the first whose path
+// does not form (the run stops there).
+std::vector<std::vector<uint8_t>> PackageFileRecords(const InstallRun& run) {
+    std::vector<std::vector<uint8_t>> records;
     for (const PackageFile& file : run.Tree.AllFiles) {
-        if (!StillRunning(run) || !WriteOnePackageFile(run, file))
-            return;
+        std::optional<std::u16string> path = FullPathOfPackageFile(file);
+        if (!path)
+            break;
+        records.push_back(TextRecordData(*path));
     }
+    return records;
+}
+
+// The files' records reach the journal together, in one write and one flush
+// before the first file is written: a flush per file would cost more than the
+// files. Records of files that were not written in the end are taken back.
+void WritePackageFiles(InstallRun& run) {
+    const size_t first = JournalRecordCount(run.Journal);
+    JournalRecords(run.Journal, FileRecord, PackageFileRecords(run));
+    size_t written = 0;
+    for (const PackageFile& file : run.Tree.AllFiles) {
+        const size_t recorded = run.Log.Records.Records.size();
+        const bool goOn = StillRunning(run) && WriteOnePackageFile(run, file);
+        written += run.Log.Records.Records.size() - recorded;
+        if (!goOn)
+            break;
+    }
+    TakeBackRecordsFrom(run.Journal, first + written);
 }
 
 void RecordProductKey(InstallRun& run) {

@@ -38,21 +38,14 @@ bool EndFileAt(UninstallJournal& journal, uint64_t offset) {
 bool StartJournal(UninstallJournal& journal, const std::u16string& path, const UninstallLog& log) {
     journal = UninstallJournal{};
     journal.Path = path;
-    UninstallLog header;
-    header.BaseFolder = log.BaseFolder;
-    header.Company = log.Company;
-    header.Product = log.Product;
     std::vector<uint8_t> image;
-    if (!SerializeUninstallLog(header, &image))
+    if (!SerializeUninstallLog(log, &image))
         return false;
     journal.File = UniqueFile(CreateFileW(WidePtr(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!journal.File || !WriteFlushed(journal, image))
         return false;
-    for (const ActionRecord& record : log.Records.Records) {
-        if (!JournalRecord(journal, record.Type, record.Data.data(), record.Size))
-            return false;
-    }
+    journal.RecordStarts = RecordOffsets(log);
     return true;
 }
 
@@ -61,30 +54,45 @@ bool IsJournalOpen(const UninstallJournal& journal) {
 }
 
 bool JournalRecord(UninstallJournal& journal, uint8_t type, const uint8_t* data, uint32_t size) {
+    return JournalRecords(journal, type, {std::vector<uint8_t>(data, data + size)});
+}
+
+bool JournalRecords(UninstallJournal& journal, uint8_t type, const std::vector<std::vector<uint8_t>>& records) {
     if (!journal.File)
         return false;
     std::vector<uint8_t> bytes;
-    bytes.reserve(5 + size);
-    bytes.push_back(type);
-    AppendU32LE(bytes, size);
-    bytes.insert(bytes.end(), data, data + size);
-    const uint64_t start = journal.End;
+    std::vector<uint64_t> starts;
+    for (const std::vector<uint8_t>& data : records) {
+        starts.push_back(journal.End + bytes.size());
+        bytes.push_back(type);
+        AppendU32LE(bytes, static_cast<uint32_t>(data.size()));
+        bytes.insert(bytes.end(), data.begin(), data.end());
+    }
     if (!WriteFlushed(journal, bytes))
         return false;
-    journal.RecordStarts.push_back(start);
+    journal.RecordStarts.insert(journal.RecordStarts.end(), starts.begin(), starts.end());
     return true;
 }
 
-void TakeBackNewestRecord(UninstallJournal& journal) {
-    if (!journal.File || journal.RecordStarts.empty())
+size_t JournalRecordCount(const UninstallJournal& journal) {
+    return journal.RecordStarts.size();
+}
+
+void TakeBackRecordsFrom(UninstallJournal& journal, size_t index) {
+    if (!journal.File || index >= journal.RecordStarts.size())
         return;
-    const uint64_t start = journal.RecordStarts.back();
+    const uint64_t start = journal.RecordStarts[index];
     if (!EndFileAt(journal, start)) {
         journal.File.Reset();
         return;
     }
-    journal.RecordStarts.pop_back();
+    journal.RecordStarts.resize(index);
     journal.End = start;
+}
+
+void TakeBackNewestRecord(UninstallJournal& journal) {
+    if (!journal.RecordStarts.empty())
+        TakeBackRecordsFrom(journal, journal.RecordStarts.size() - 1);
 }
 
 void CloseJournal(UninstallJournal& journal, bool remove) {

@@ -31,6 +31,20 @@ bool IsJournalOpen(const UninstallJournal& journal);
 // it cannot be written.
 bool JournalRecord(UninstallJournal& journal, uint8_t type, const uint8_t* data, uint32_t size);
 
+// Appends records of one type (each Data given whole) in one write and one
+// flush: for actions about to follow one another, such as the package's
+// files. False (the journal closed) when they cannot be written.
+bool JournalRecords(UninstallJournal& journal, uint8_t type, const std::vector<std::vector<uint8_t>>& records);
+
+// How many records the journal holds (those of the log it started with
+// included).
+size_t JournalRecordCount(const UninstallJournal& journal);
+
+// Takes back the record at `index` (oldest is 0) and every newer one: the
+// file ends before it again, flushed. Nothing happens for an index past the
+// newest.
+void TakeBackRecordsFrom(UninstallJournal& journal, size_t index);
+
 // Takes the newest journaled record back (the file ends before it again),
 // flushed: for an action that failed or turned out not to be needed, and for
 // a record a rollback has undone.
