@@ -9,11 +9,15 @@
 #   floor         a trivial program built like the installer copying the files
 # then the full demo package, quiet. Median and minimum of --runs runs each.
 #
-#   quiet_install_bench.sh --template DIR --scratch DIR --bin DIR --payload DIR --pkgtool EXE [--runs N]
+# --before EXE adds an earlier build of the installer with the same package
+# (ours-before), to measure a change side by side.
+#
+#   quiet_install_bench.sh --template DIR --scratch DIR --bin DIR --payload DIR --pkgtool EXE [--runs N] [--before EXE]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../tests/wine/wine-env.sh"
 runs=9
+before=
 while [ $# -gt 0 ]; do
     case "$1" in
         --template) template=$2; shift 2 ;;
@@ -22,6 +26,7 @@ while [ $# -gt 0 ]; do
         --payload) payload=$2; shift 2 ;;
         --pkgtool) pkgtool=$2; shift 2 ;;
         --runs) runs=$2; shift 2 ;;
+        --before) before=$2; shift 2 ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -59,6 +64,10 @@ M
 "$pkgtool" build "$work/files.manifest" "$work/payload" -o "$work/files.pkg" >/dev/null
 cp "$work/TrovalisInstallV7.exe" "$work/Files.exe"
 wine 'C:\bench\replace_package.exe' 'C:\bench\Files.exe' 'C:\bench\files.pkg' </dev/null >/dev/null 2>&1
+if [ -n "$before" ]; then
+    cp "$before" "$work/Before.exe"
+    wine 'C:\bench\replace_package.exe' 'C:\bench\Before.exe' 'C:\bench\files.pkg' </dev/null >/dev/null 2>&1
+fi
 
 # NSIS: the same folder, an uninstaller and an Add/Remove Programs entry.
 for kind in stored lzma; do
@@ -98,16 +107,16 @@ ours() { time_one ours ours 'C:\bench\Files.exe' /quiet /accept-license '/dir=C:
 stored() { time_one nsis-stored nsis-stored 'C:\bench\nsis-stored.exe' /S '/D=C:\t\nsis-stored'; }
 lzma() { time_one nsis-lzma nsis-lzma 'C:\bench\nsis-lzma.exe' /S '/D=C:\t\nsis-lzma'; }
 floor() { time_one floor floor 'C:\bench\copy_floor.exe' 'C:\bench\payload' 'C:\t\floor'; }
+earlier() { time_one ours-before ours-before 'C:\bench\Before.exe' /quiet /accept-license '/dir=C:\t\ours-before' '/log=C:\bench\before.log'; }
+variants=(ours stored lzma floor)
+[ -n "$before" ] && variants+=(earlier)
 # One run of each first, unmeasured, so every program and file is warm.
-ours; stored; lzma; floor; times=()
+for v in "${variants[@]}"; do $v; done
+times=()
+n=${#variants[@]}
 for i in $(seq 1 "$runs"); do
     # The order rotates, so no variant always runs right after another.
-    case $((i % 4)) in
-        0) ours; stored; lzma; floor ;;
-        1) stored; lzma; floor; ours ;;
-        2) lzma; floor; ours; stored ;;
-        3) floor; ours; stored; lzma ;;
-    esac
+    for j in $(seq 0 $((n - 1))); do ${variants[$(((i + j) % n))]}; done
 done
 full() { time_one full full 'C:\bench\TrovalisInstallV7.exe' /quiet /accept-license '/dir=C:\t\full' '/log=C:\bench\full.log'; }
 full
@@ -116,9 +125,15 @@ for i in $(seq 1 "$runs"); do full; done
 median() { tr ' ' '\n' | grep . | sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 minimum() { tr ' ' '\n' | grep . | sort -g | head -n 1; }
 echo "quiet install of the demo payload's files ($target programs, $runs runs each, ms)"
-for name in ours nsis-stored nsis-lzma floor full; do
+names=(ours nsis-stored nsis-lzma floor full)
+[ -n "$before" ] && names+=(ours-before)
+for name in "${names[@]}"; do
     printf '  %-12s median %8s  min %8s\n' "$name" "$(median <<<"${times[$name]}")" "$(minimum <<<"${times[$name]}")"
 done
 o=$(median <<<"${times[ours]}"); s=$(median <<<"${times[nsis-stored]}"); f=$(median <<<"${times[floor]}")
 awk -v o="$o" -v s="$s" -v f="$f" 'BEGIN { printf "  ours / nsis-stored %.2f (target <= 0.8), ours / floor %.2f (target <= 1.3)\n", o / s, o / f }'
+if [ -n "$before" ]; then
+    b=$(median <<<"${times[ours-before]}")
+    awk -v o="$o" -v b="$b" 'BEGIN { printf "  ours / ours-before %.2f\n", o / b }'
+fi
 echo "  (full: the whole demo package with services and driver batches, quiet; its parts: install_bench)"

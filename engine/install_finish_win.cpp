@@ -71,6 +71,8 @@ void FinishInstallation(InstallRun& run) {
     RemoveLegacyService();
     StartPackageServices(run);
     if (run.LogPath) {
+        // The complete log replaces the journal in one step.
+        CloseJournal(run.Journal, false);
         const bool saved = SaveUninstallLog(run.Log, *run.LogPath);
         LogAction("save-uninstall-log", saved, GetLastError(), *run.LogPath);
     }

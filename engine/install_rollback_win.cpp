@@ -65,8 +65,14 @@ void RollBackInstallation(InstallRun& run) {
     ActionRecordList& records = run.Log.Records;
     for (const ActionRecord* record = MoveLast(records); record; record = MovePrevious(records)) {
         UndoRecord(run, *record);
+        // Undone records leave the journal, so a rollback that is killed is
+        // finished by the next run without repeating what it did.
+        TakeBackNewestRecord(run.Journal);
         PauseUnlessUnattended(run, kAfterRecordMs);
     }
+    // Nothing is left to undo: the journal goes, and with it the last file
+    // that would keep the installation folder.
+    CloseJournal(run.Journal, true);
     RemoveEmptyDirectories(run.Tree.InstallFolder);
     // The company folder goes only when nothing else is left in it.
     if (std::optional<std::u16string> company = JoinPath(run.State.Options.BaseFolder, run.State.Company))

@@ -15,9 +15,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/installer_state.h"
+#include "engine/uninstall_journal_win.h"
 #include "engine/uninstall_log.h"
 
 struct InstallRun {
@@ -31,13 +33,39 @@ struct InstallRun {
     int32_t HidRuns = 1;
     // A file or service could not be created (as opposed to a stop request).
     bool Failed = false;
+    // Log's records on disk, each before its action; opened once the
+    // installation folder exists.
+    UninstallJournal Journal{};
 };
 
 // Helpers used by every step.
 bool StillRunning(const InstallRun& run);
 // Sleep(ms) unless the run is unattended.
 void PauseUnlessUnattended(const InstallRun& run, DWORD ms);
+// Records an action that is done (or that needs no undo): in the run's log
+// and in the journal.
 void RecordAction(InstallRun& run, uint8_t type, std::u16string_view text);
+void RecordAction(InstallRun& run, uint8_t type, const std::vector<uint8_t>& data);
+
+// Record, flush, act: the record goes to the journal before `act` runs; it is
+// kept (in the journal and the run's log) when `act` returns true, and taken
+// back from the journal otherwise, so the journal only ever lists what may
+// have been done. Returns what `act` returned.
+template <typename Act>
+bool RecordedAction(InstallRun& run, uint8_t type, const std::vector<uint8_t>& data, Act&& act) {
+    JournalRecord(run.Journal, type, data.data(), static_cast<uint32_t>(data.size()));
+    const bool keep = act();
+    if (keep)
+        AppendRecord(run.Log.Records, type, data.data(), static_cast<uint32_t>(data.size()));
+    else
+        TakeBackNewestRecord(run.Journal);
+    return keep;
+}
+std::vector<uint8_t> TextRecordData(std::u16string_view text);
+template <typename Act>
+bool RecordedAction(InstallRun& run, uint8_t type, std::u16string_view text, Act&& act) {
+    return RecordedAction(run, type, TextRecordData(text), std::forward<Act>(act));
+}
 // One "action" line of the run log: `what` on `subject`, and the Win32 error
 // when it failed (read by the caller right after the failing call).
 void LogAction(std::string_view what, bool ok, DWORD error, std::u16string_view subject);

@@ -71,8 +71,24 @@ void PauseUnlessUnattended(const InstallRun& run, DWORD ms) {
         Sleep(ms);
 }
 
+std::vector<uint8_t> TextRecordData(std::u16string_view text) {
+    std::vector<uint8_t> data;
+    data.reserve((text.size() + 1) * 2);
+    for (char16_t unit : text) {
+        data.push_back(static_cast<uint8_t>(unit & 0xFF));
+        data.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    data.push_back(0);
+    data.push_back(0);
+    return data;
+}
+
+void RecordAction(InstallRun& run, uint8_t type, const std::vector<uint8_t>& data) {
+    RecordedAction(run, type, data, [] { return true; });
+}
+
 void RecordAction(InstallRun& run, uint8_t type, std::u16string_view text) {
-    AppendTextRecord(run.Log.Records, type, text);
+    RecordAction(run, type, TextRecordData(text));
 }
 
 void LogAction(std::string_view what, bool ok, DWORD error, std::u16string_view subject) {

@@ -26,8 +26,10 @@ constexpr char16_t kInstallerVersion[] = u"" INSTALLER_VERSION;
 // Creates `folder` when missing and records it, so that a rollback or a
 // removal takes it away again once it is empty.
 void EnsureRecordedDirectory(InstallRun& run, const std::u16string& folder) {
-    EnsureDirectory(folder);
-    RecordAction(run, DirectoryRecord, folder);
+    RecordedAction(run, DirectoryRecord, folder, [&] {
+        EnsureDirectory(folder);
+        return true;
+    });
 }
 
 // Links in `folder`, one per entry, recorded as their link base with `type`.
@@ -43,10 +45,11 @@ void CreateShortcutsIn(InstallRun& run,
         // The link file's own name carries ".lnk" besides the recorded base.
         if (!link || !target || link->size() + 4 > kMaxPathUnits)
             continue;
-        const bool created = CreateShortcut(*link, *target);
-        LogAction("create-shortcut", created, GetLastError(), *link + u".lnk");
-        if (created)
-            RecordAction(run, type, *link);
+        RecordedAction(run, type, *link, [&] {
+            const bool created = CreateShortcut(*link, *target);
+            LogAction("create-shortcut", created, GetLastError(), *link + u".lnk");
+            return created;
+        });
     }
 }
 
@@ -73,10 +76,11 @@ void AddDesktopMenuEntries(InstallRun& run) {
         std::optional<std::u16string> target = FullPathOfPackageFile(*entry.File);
         if (!target)
             continue;
-        const bool added = AddDesktopMenuEntry(entry.DisplayName, *target);
-        LogAction("add-desktop-menu-entry", added, GetLastError(), entry.DisplayName);
-        if (added)
-            RecordAction(run, DesktopMenuRecord, entry.DisplayName);
+        RecordedAction(run, DesktopMenuRecord, entry.DisplayName, [&] {
+            const bool added = AddDesktopMenuEntry(entry.DisplayName, *target);
+            LogAction("add-desktop-menu-entry", added, GetLastError(), entry.DisplayName);
+            return added;
+        });
     }
 }
 
@@ -84,11 +88,17 @@ void WriteSystemFolderFiles(InstallRun& run) {
     for (const PackageFile* file : run.State.SystemFileList) {
         if (!StillRunning(run))
             return;
-        std::u16string target;
-        const bool written = WriteFileToSystemFolder(file, &target);
-        LogAction("write-system-file", written, GetLastError(), target);
-        if (written)
-            RecordAction(run, SystemFileRecord, target);
+        // The target is known before the write, so it is journaled first.
+        std::optional<std::u16string> system = ShellFolder(CSIDL_SYSTEM, true);
+        std::optional<std::u16string> target = system && file ? JoinPath(*system, file->Name) : std::nullopt;
+        if (!target)
+            continue;
+        RecordedAction(run, SystemFileRecord, *target, [&] {
+            std::u16string written;
+            const bool ok = WriteFileToSystemFolder(file, &written) && written == *target;
+            LogAction("write-system-file", ok, GetLastError(), *target);
+            return ok;
+        });
     }
 }
 
@@ -125,15 +135,17 @@ void AddUninstallEntryOf(InstallRun& run) {
     std::optional<std::u16string> uninstaller = FullPathOfPackageFile(*run.State.UninstallerFile);
     if (!uninstaller)
         return;
-    // Recorded whatever the outcome: removing an entry that is not there is harmless.
     UninstallEntryDetails details;
     details.InstallLocation = run.Tree.InstallFolder;
     details.DisplayVersion = kInstallerVersion;
     details.EstimatedSizeKb = EstimatedSizeKb(run.Tree);
     details.InstallDate = TodayAsYyyymmdd();
-    const bool added = AddUninstallEntry(run.State.Company, run.Tree.RootName, *uninstaller, details);
-    LogAction("add-uninstall-entry", added, GetLastError(), run.State.Product);
-    RecordAction(run, UninstallEntryRecord, run.State.Product);
+    // Kept whatever the outcome: removing an entry that is not there is harmless.
+    RecordedAction(run, UninstallEntryRecord, run.State.Product, [&] {
+        const bool added = AddUninstallEntry(run.State.Company, run.Tree.RootName, *uninstaller, details);
+        LogAction("add-uninstall-entry", added, GetLastError(), run.State.Product);
+        return true;
+    });
 }
 
 void AddRunEntries(InstallRun& run) {
@@ -146,8 +158,10 @@ void AddRunEntries(InstallRun& run) {
         const std::u16string commandLine = RunEntryCommandLine(*program);
         if (commandLine.size() > kMaxPathUnits)
             continue;
-        const bool added = AddRunEntry(*program);
-        LogAction("add-run-entry", added, GetLastError(), commandLine);
-        RecordAction(run, RunEntryRecord, commandLine);
+        RecordedAction(run, RunEntryRecord, commandLine, [&] {
+            const bool added = AddRunEntry(*program);
+            LogAction("add-run-entry", added, GetLastError(), commandLine);
+            return true;
+        });
     }
 }

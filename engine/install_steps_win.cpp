@@ -7,6 +7,7 @@
 #include "engine/install_worker_win.h"
 #include "system/file_ops_win.h"
 #include "system/folder_security_win.h"
+#include "system/key_record.h"
 #include "system/path_names.h"
 #include "system/process_control_win.h"
 #include "system/product_constants.h"
@@ -57,17 +58,20 @@ WriteOutcome WriteWholePackageFile(const PackageFile& file, const std::u16string
     return {true, complete, complete ? 0 : error};
 }
 
-// Writes one package file; false when the run must stop. A file that was
-// created but not written completely is recorded before the failure is
-// reported, so the rollback deletes what there is of it.
+// Writes one package file, its record already in the journal; false when the
+// run must stop. A file that was created but not written completely is
+// recorded before the failure is reported, so the rollback deletes what there
+// is of it.
 bool WriteOnePackageFile(InstallRun& run, const PackageFile& file) {
     std::optional<std::u16string> path = FullPathOfPackageFile(file);
     const std::u16string shown = path ? *path : UnboundedPathOf(file, run.Tree.InstallFolder);
     SendReport(run.State, ReportKind::CopyingFile, shown);
-    const WriteOutcome outcome =
-        path ? WriteWholePackageFile(file, *path) : WriteOutcome{false, false, ERROR_FILENAME_EXCED_RANGE};
-    if (outcome.Created)
-        RecordAction(run, FileRecord, *path);
+    WriteOutcome outcome{false, false, ERROR_FILENAME_EXCED_RANGE};
+    if (path) {
+        outcome = WriteWholePackageFile(file, *path);
+        if (outcome.Created)
+            AppendTextRecord(run.Log.Records, FileRecord, *path);
+    }
     LogAction("write-file", outcome.Complete, outcome.Error, shown);
     if (outcome.Complete)
         return true;
@@ -113,11 +117,14 @@ void RunDriverBatchSet(InstallRun& run, const DriverBatchSet& set, bool x64) {
         PauseUnlessUnattended(run, kAfterUninstallBatchMs);
     }
     const int32_t runs = IsHidSet(set) ? run.HidRuns : 1;
-    bool ok = false;
-    for (int32_t i = 0; i < runs; ++i)
-        ok = RunBatch(*install) || ok;
-    if (ok)
-        RecordAction(run, DriverUninstallRecord, *uninstall);
+    // Journaled before the batch runs: a run killed meanwhile is undone by
+    // running the uninstall batch.
+    RecordedAction(run, DriverUninstallRecord, *uninstall, [&] {
+        bool ok = false;
+        for (int32_t i = 0; i < runs; ++i)
+            ok = RunBatch(*install) || ok;
+        return ok;
+    });
 }
 
 // Creates one package service; false when the run must stop.
@@ -132,12 +139,13 @@ bool CreateOneService(InstallRun& run, const ServiceEntry& entry) {
         LogAction("delete-existing-service", deleted, GetLastError(), name);
     }
     SendReport(run.State, ReportKind::InstallingService, *path);
-    const bool created = CreateAutoStartService(name, *path, entry.Description);
-    LogAction("create-service", created, GetLastError(), name + u" " + *path);
-    if (created) {
-        RecordAction(run, ServiceRecord, *path);
+    const bool created = RecordedAction(run, ServiceRecord, *path, [&] {
+        const bool made = CreateAutoStartService(name, *path, entry.Description);
+        LogAction("create-service", made, GetLastError(), name + u" " + *path);
+        return made;
+    });
+    if (created)
         return true;
-    }
     SendReport(run.State, ReportKind::ServiceCreateFailed, *path);
     run.Failed = true;
     run.State.Running = false;
@@ -222,6 +230,11 @@ void CreateInstallFolders(InstallRun& run) {
     CreateMissingBaseFolders(run);
     EnsureDirectory(*company);
     CreateInstallDirectories(run.Tree);
+    // From here on every record is on disk before its action.
+    if (run.LogPath) {
+        const bool started = StartJournal(run.Journal, *run.LogPath, run.Log);
+        LogAction("start-uninstall-journal", started, GetLastError(), *run.LogPath);
+    }
 }
 
 void StopPackageServices(InstallRun& run) {
@@ -247,19 +260,42 @@ void CloseRunningCopies(InstallRun& run) {
     }
 }
 
-void WritePackageFiles(InstallRun& run) {
+// The records of the files about to be written, up to the first whose path
+// does not form (the run stops there).
+std::vector<std::vector<uint8_t>> PackageFileRecords(const InstallRun& run) {
+    std::vector<std::vector<uint8_t>> records;
     for (const PackageFile& file : run.Tree.AllFiles) {
-        if (!StillRunning(run) || !WriteOnePackageFile(run, file))
-            return;
+        std::optional<std::u16string> path = FullPathOfPackageFile(file);
+        if (!path)
+            break;
+        records.push_back(TextRecordData(*path));
     }
+    return records;
+}
+
+// The files' records reach the journal together, in one write and one flush
+// before the first file is written: a flush per file would cost more than the
+// files. Records of files that were not written in the end are taken back.
+void WritePackageFiles(InstallRun& run) {
+    const size_t first = JournalRecordCount(run.Journal);
+    JournalRecords(run.Journal, FileRecord, PackageFileRecords(run));
+    size_t written = 0;
+    for (const PackageFile& file : run.Tree.AllFiles) {
+        const size_t recorded = run.Log.Records.Records.size();
+        const bool goOn = StillRunning(run) && WriteOnePackageFile(run, file);
+        written += run.Log.Records.Records.size() - recorded;
+        if (!goOn)
+            break;
+    }
+    TakeBackRecordsFrom(run.Journal, first + written);
 }
 
 void RecordProductKey(InstallRun& run) {
-    std::vector<uint8_t> keyRecord;
-    const bool written = WriteProductKey(run.State, &keyRecord);
-    LogAction("write-product-key", written, GetLastError(), std::u16string(u"HKLM\\") + kProductKeyPath);
-    if (written)
-        AppendRecord(run.Log.Records, RegistryKeyRecord, keyRecord.data(), static_cast<uint32_t>(keyRecord.size()));
+    RecordedAction(run, RegistryKeyRecord, EncodeKeyRecord(kLocalMachineRootValue, kProductKeyPath), [&] {
+        const bool written = WriteProductKey(run.State);
+        LogAction("write-product-key", written, GetLastError(), std::u16string(u"HKLM\\") + kProductKeyPath);
+        return written;
+    });
 }
 
 std::vector<const DriverBatchSet*> DriverBatchRunOrder(const InstallerState& state) {

@@ -225,14 +225,31 @@ bool ParseUninstallLog(const uint8_t* bytes, size_t size, UninstallLog& log) {
 LogPrefixParse ParseUninstallLogPrefix(const uint8_t* bytes, size_t size, UninstallLog& log) {
     ClearUninstallLog(log);
     ByteReader reader(bytes, size);
-    if (!ReadHeader(reader, log)) {
+    if (size > kMaxLogBytes || !ReadHeader(reader, log)) {
         ClearUninstallLog(log);
         return LogPrefixParse::Unreadable;
     }
-    while (!reader.AtEnd()) {
+    for (size_t count = 0; !reader.AtEnd(); ++count) {
+        // A log over the caps is no log of an installation: nothing of it is
+        // acted on, whatever its tail.
+        if (count == kMaxLogRecords) {
+            ClearUninstallLog(log);
+            return LogPrefixParse::Unreadable;
+        }
         // A record that fails to read has appended nothing.
         if (!ReadRecord(reader, log.Records))
             return LogPrefixParse::DamagedTail;
     }
     return LogPrefixParse::Whole;
+}
+
+std::vector<uint64_t> RecordOffsets(const UninstallLog& log) {
+    uint64_t offset = (log.BaseFolder.size() + log.Company.size() + log.Product.size() + 3) * 2;
+    std::vector<uint64_t> offsets;
+    offsets.reserve(log.Records.Records.size());
+    for (const ActionRecord& record : log.Records.Records) {
+        offsets.push_back(offset);
+        offset += 5 + static_cast<uint64_t>(record.Size);
+    }
+    return offsets;
 }

@@ -128,8 +128,13 @@ enum class LogPrefixParse {
 // damaged in its tail (cut short, or a record whose Size runs past the end)
 // still yields its header and every whole record before the damage, oldest
 // first, so they can be checked and undone one by one. A damaged header
-// leaves nothing to act on. Replaces the log's contents.
+// leaves nothing to act on, and so does a log over kMaxLogBytes or
+// kMaxLogRecords. Replaces the log's contents.
 [[nodiscard]] LogPrefixParse ParseUninstallLogPrefix(const uint8_t* bytes, size_t size, UninstallLog& log);
+
+// The byte offset of each record in the log's image, oldest first: where
+// the image would end if that record and every newer one were taken away.
+std::vector<uint64_t> RecordOffsets(const UninstallLog& log);
 
 // Loads the file at `path` into `log`, replacing what it held. False when the
 // file cannot be opened or read, or is damaged (see ParseUninstallLog; a file

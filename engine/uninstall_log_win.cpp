@@ -22,20 +22,27 @@ bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>* bytes) {
            read == bytes->size();
 }
 
-// Creates or replaces `path`; false unless the whole image was written. A
-// partial log is deleted: a truncated log would read back as damaged anyway,
-// and a removal must not find half of one.
+// Replaces `path` with the whole image in one step: the image goes to a
+// temporary file beside it, is flushed, and then takes the log's name
+// (MoveFileExW, written through). A kill at any instant leaves either the
+// old file (a journal) or the new one, never half of either.
 bool WriteWholeFile(const std::u16string& path, const std::vector<uint8_t>& image) {
-    UniqueFile file(CreateFileW(WidePtr(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::u16string temporary = path + u".new";
+    UniqueFile file(CreateFileW(WidePtr(temporary), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
     DWORD written = 0;
     bool complete = WriteFile(file.Get(), image.data(), static_cast<DWORD>(image.size()), &written, nullptr) &&
-                    written == image.size();
+                    written == image.size() && FlushFileBuffers(file.Get());
     file.Reset();
-    if (!complete)
-        DeleteFileW(WidePtr(path));
+    complete = complete && MoveFileExW(WidePtr(temporary), WidePtr(path),
+                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!complete) {
+        const DWORD error = GetLastError();
+        DeleteFileW(WidePtr(temporary));
+        SetLastError(error);
+    }
     return complete;
 }
 

@@ -38,6 +38,12 @@ struct RemovalContext {
     RemovalPlaces Places;
     RemovalOptions Options;
     size_t Refused = 0;
+    std::u16string LogPath;
+    // The log stays on disk until the removal's end, cut back after each
+    // record it undid: a removal that is killed leaves what is still to undo,
+    // and the next pass neither repeats the rest nor finds nothing.
+    UniqueFile LogFile;
+    std::vector<uint64_t> Offsets;
 };
 
 void ReportStage(const RemovalContext& context, RemovalStage stage) {
@@ -47,6 +53,43 @@ void ReportStage(const RemovalContext& context, RemovalStage stage) {
 
 bool IsSpared(const RemovalContext& context, const std::u16string& path) {
     return !context.Options.Spared.empty() && EqualPathText(path, context.Options.Spared);
+}
+
+bool IsOwnLogRecord(const RemovalContext& context, const ActionRecord& record) {
+    return record.Type == FileRecord && EqualPathText(RecordText(record), context.LogPath);
+}
+
+// A finished installation saves its log with the log's own FileRecord last;
+// a journal that a killed run left ends with some other record.
+bool IsInterruptedRun(const RemovalContext& context) {
+    const ActionRecord* newest = LastRecord(context.Log.Records);
+    return !newest || !IsOwnLogRecord(context, *newest);
+}
+
+void OpenLogForCutting(RemovalContext& context) {
+    context.Offsets = RecordOffsets(context.Log);
+    context.LogFile = UniqueFile(CreateFileW(WidePtr(context.LogPath), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Cuts the log back to before record `index`, flushed; a log that cannot be
+// cut is left whole (a second pass then repeats harmless undos).
+void CutLogAt(RemovalContext& context, size_t index) {
+    if (!context.LogFile || index >= context.Offsets.size())
+        return;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(context.Offsets[index]);
+    if (!SetFilePointerEx(context.LogFile.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(context.LogFile.Get()) ||
+        !FlushFileBuffers(context.LogFile.Get()))
+        context.LogFile.Reset();
+}
+
+// Everything the log named is undone: the log goes last, with a complete
+// log a kill left unrenamed beside it.
+void DeleteOwnLog(RemovalContext& context) {
+    context.LogFile.Reset();
+    DeleteFileW(WidePtr(context.LogPath));
+    DeleteFileW(WidePtr(context.LogPath + u".new"));
 }
 
 void AddShellFolder(std::vector<std::u16string>& folders, int csidl) {
@@ -144,8 +187,14 @@ bool IsPresent(const ActionRecord& record) {
 void UndoRecords(RemovalContext& context) {
     MetRecords met;
     size_t repeats = 0;
+    size_t index = context.Log.Records.Records.size();
     for (const ActionRecord* record = MoveLast(context.Log.Records); record;
          record = MovePrevious(context.Log.Records)) {
+        --index;
+        if (IsOwnLogRecord(context, *record)) {
+            CutLogAt(context, index);
+            continue;
+        }
         if (!IsFirstMeeting(met, *record)) {
             ++repeats;
             continue;
@@ -166,6 +215,7 @@ void UndoRecords(RemovalContext& context) {
         } else if (record->Type != ServiceStartedRecord) {
             ++context.Refused;
         }
+        CutLogAt(context, index);
     }
     if (repeats != 0)
         WriteLogLine("removal", u"skipped " + Utf8ToUtf16(std::to_string(repeats)) + u" repeated records");
@@ -202,6 +252,7 @@ DWORD WINAPI RemovalWorker(void* parameter) {
     StopRecordedPrograms(context);
     ReportStage(context, RemovalStage::UndoingRecords);
     UndoRecords(context);
+    DeleteOwnLog(context);
     ReportStage(context, RemovalStage::RemovingFolders);
     RemoveInstallFolders(context);
     Sleep(kFinalPauseMs);
@@ -258,6 +309,7 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     CutLastPathComponent(folder);
     auto context = std::make_unique<RemovalContext>();
     context->Options = options;
+    context->LogPath = logPath;
     if (!LoadFoundLog(*context, logPath, result) || !LogHeaderNamesFolder(context->Log, folder)) {
         WriteLogLine("removal", u"refused a damaged or foreign uninstall log: " + logPath);
         result.DamagedTail = false;
@@ -265,11 +317,13 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     }
     result.Found = true;
     context->Places = ResolvePlaces(folder);
-    WriteLogLine("removal", u"previous version found: " + logPath);
+    WriteLogLine("removal", (IsInterruptedRun(*context) ? u"interrupted installation found: "
+                                                        : u"previous version found: ") + logPath);
     if (result.DamagedTail)
         WriteLogLine("removal",
                      u"the log is damaged after its last whole record; what it named beyond that "
                      u"is not known and stays");
+    OpenLogForCutting(*context);
     found(folder);
     RunRemovalWorker(*context);
     WriteLogLine("removal", u"previous version removed from " + folder);
@@ -288,7 +342,11 @@ RemovalResult RemoveInstallation(const std::u16string& logPath, const RemovalOpt
 void RemoveInstallationByLog(const std::u16string& logPath,
                              const InstallerState& state,
                              PreviousVersionReporter report) {
-    RunRemoval(logPath, RemovalOptions{}, [&](const std::u16string& folder) {
+    RemovalOptions options;
+    // A kill can cut the newest record of a journal in half; the whole
+    // records before it are still the run's.
+    options.AcceptDamagedTail = true;
+    RunRemoval(logPath, options, [&](const std::u16string& folder) {
         if (report)
             report(state, folder);
     });

@@ -403,3 +403,20 @@ TEST_F(UninstallLogTest, PrefixParseKeepsWholeRecordsBeforeTheDamage) {
 }
 
 }  // namespace
+
+// Cutting an image at a record's offset leaves exactly the records before it,
+// whole: what a removal relies on when it cuts its log back record by record.
+TEST_F(UninstallLogTest, ImageCutAtARecordOffsetKeepsTheRecordsBeforeIt) {
+    UninstallLog log = MakeLog(u"C:\\Base", u"Company", u"Product");
+    AppendThree(log.Records);
+    Bytes image;
+    ASSERT_TRUE(SerializeUninstallLog(log, &image));
+    const std::vector<uint64_t> offsets = RecordOffsets(log);
+    ASSERT_EQ(offsets.size(), 3u);
+    for (size_t kept = 0; kept < offsets.size(); ++kept) {
+        UninstallLog cut;
+        ASSERT_TRUE(ParseUninstallLog(image.data(), offsets[kept], cut)) << kept;
+        EXPECT_EQ(cut.Records.Records.size(), kept);
+        EXPECT_EQ(image[offsets[kept]], TypesOf(log.Records)[kept]);
+    }
+}

@@ -46,3 +46,14 @@ if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
                      --snapshot $<TARGET_FILE:machine_snapshot> --probe $<TARGET_FILE:window_probe>)
     set_tests_properties(uninstall_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 900)
 endif()
+
+# Quiet installations killed at many points, then installed and removed again
+# (kill_matrix_test.sh).
+if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
+    add_test(NAME kill_matrix_tests
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/kill/kill_matrix_test.sh
+                     --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/kill_matrix_tests
+                     --installer $<TARGET_FILE:TrovalisInstallV7> --exit-code-of $<TARGET_FILE:ExitCodeOf>
+                     --killer $<TARGET_FILE:KillAtLogLine>)
+    set_tests_properties(kill_matrix_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 1200)
+endif()

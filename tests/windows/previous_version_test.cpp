@@ -438,4 +438,26 @@ TEST_F(PreviousVersionTest, RemovalOfTheProductItselfUndoesWhatALogCutShortStill
     EXPECT_FALSE(Exists(kBase + u"\\Zorvanelle"));
 }
 
+// A run killed while writing its journal: the log ends in half a record and
+// has no FileRecord of its own. The whole records before the cut are the run's
+// and are undone; the journal goes with the folder.
+TEST_F(PreviousVersionTest, JournalCutInARecordIsUndoneUpToTheCut) {
+    AddFile(kFolder + u"\\first.txt");
+    AddFile(kFolder + u"\\second.txt");
+    AddFile(kFolder + u"\\third.txt");
+    std::vector<uint8_t> image;
+    ASSERT_TRUE(SerializeUninstallLog(log_, &image));
+    image.resize(image.size() - 7);
+    std::string bytes(image.begin(), image.end());
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(kFolder + u"\\uninstall.log"), bytes));
+
+    RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, RecordReport);
+
+    EXPECT_FALSE(Exists(kFolder + u"\\first.txt"));
+    EXPECT_FALSE(Exists(kFolder + u"\\second.txt"));
+    EXPECT_TRUE(Exists(kFolder + u"\\third.txt"));
+    EXPECT_FALSE(Exists(kFolder + u"\\uninstall.log"));
+    EXPECT_EQ(g_reports.size(), 1u);
+}
+
 }  // namespace
