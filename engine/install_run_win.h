@@ -33,6 +33,9 @@ struct InstallRun {
     int32_t HidRuns = 1;
     // A file or service could not be created (as opposed to a stop request).
     bool Failed = false;
+    // Base folders an earlier installation made that its removal had to
+    // leave: recorded again, so that they still go once they are empty.
+    std::vector<std::u16string> InheritedFolders{};
     // Log's records on disk, each before its action; opened once the
     // installation folder exists.
     UninstallJournal Journal{};

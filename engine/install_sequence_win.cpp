@@ -106,7 +106,7 @@ void InstallWorker(InstallerState& state) {
             SendReport(state, ReportKind::WorkerFinished);
             return;
         }
-        RemovePreviousVersion(state, ReportPreviousVersion);
+        run.InheritedFolders = RemovePreviousVersion(state, ReportPreviousVersion);
         RunSteps(run);
         if (StillRunning(run)) {
             FinishInstallation(run);

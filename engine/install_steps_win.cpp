@@ -9,6 +9,7 @@
 #include "system/folder_security_win.h"
 #include "system/key_record.h"
 #include "system/path_names.h"
+#include "system/uninstall_plausibility.h"
 #include "system/process_control_win.h"
 #include "system/product_constants.h"
 #include "system/product_key_win.h"
@@ -202,6 +203,10 @@ bool InstallFolderIsAdministratorsOnly(const InstallerState& state) {
 // away again when it is empty; one that cannot be made fails the run later,
 // at its first file.
 void CreateMissingBaseFolders(InstallRun& run) {
+    for (const std::u16string& folder : run.InheritedFolders) {
+        if (IsBaseFolderOrAbove(folder, run.State.Options.BaseFolder))
+            RecordAction(run, DirectoryRecord, folder);
+    }
     for (const std::u16string& folder : MissingBaseFolders(run.State.Options.BaseFolder)) {
         const bool made = CreateDirectoryW(WidePtr(folder), nullptr) != FALSE;
         LogAction("create-base-folder", made, GetLastError(), folder);

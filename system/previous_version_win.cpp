@@ -252,8 +252,8 @@ DWORD WINAPI RemovalWorker(void* parameter) {
     StopRecordedPrograms(context);
     ReportStage(context, RemovalStage::UndoingRecords);
     UndoRecords(context);
-    DeleteOwnLog(context);
     ReportStage(context, RemovalStage::RemovingFolders);
+    DeleteOwnLog(context);
     RemoveInstallFolders(context);
     Sleep(kFinalPauseMs);
     return 0;
@@ -291,9 +291,24 @@ bool LoadFoundLog(RemovalContext& context, const std::u16string& logPath, Remova
     return read != LogPrefixParse::Unreadable;
 }
 
-void RemoveLogAt(std::optional<std::u16string> logPath, const InstallerState& state, PreviousVersionReporter report) {
-    if (logPath && PathExists(*logPath))
-        RemoveInstallationByLog(*logPath, state, report);
+void RemoveLogAt(std::optional<std::u16string> logPath,
+                 const InstallerState& state,
+                 PreviousVersionReporter report,
+                 std::vector<std::u16string>& foldersLeft) {
+    if (!logPath || !PathExists(*logPath))
+        return;
+    std::vector<std::u16string> left = RemoveInstallationByLog(*logPath, state, report);
+    foldersLeft.insert(foldersLeft.end(), left.begin(), left.end());
+}
+
+std::vector<std::u16string> FoldersLeftOf(const RemovalContext& context) {
+    std::vector<std::u16string> left;
+    for (const ActionRecord& record : context.Log.Records.Records) {
+        if (record.Type == DirectoryRecord && IsPlausibleRecord(record, context.Log, context.Places) &&
+            PathExists(RecordText(record)))
+            left.push_back(RecordText(record));
+    }
+    return left;
 }
 
 }  // namespace
@@ -329,6 +344,7 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     WriteLogLine("removal", u"previous version removed from " + folder);
     result.Refused = context->Refused;
     result.Leftovers = LeftoversOf(*context);
+    result.FoldersLeft = FoldersLeftOf(*context);
     result.Log = std::move(context->Log);
     return result;
 }
@@ -339,30 +355,32 @@ RemovalResult RemoveInstallation(const std::u16string& logPath, const RemovalOpt
     return RunRemoval(logPath, options, [](const std::u16string&) {});
 }
 
-void RemoveInstallationByLog(const std::u16string& logPath,
-                             const InstallerState& state,
-                             PreviousVersionReporter report) {
+std::vector<std::u16string> RemoveInstallationByLog(const std::u16string& logPath,
+                                                    const InstallerState& state,
+                                                    PreviousVersionReporter report) {
     RemovalOptions options;
     // A kill can cut the newest record of a journal in half; the whole
     // records before it are still the run's.
     options.AcceptDamagedTail = true;
-    RunRemoval(logPath, options, [&](const std::u16string& folder) {
-        if (report)
-            report(state, folder);
-    });
+    return RunRemoval(logPath, options, [&](const std::u16string& folder) {
+               if (report)
+                   report(state, folder);
+           }).FoldersLeft;
 }
 
-void RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report) {
+std::vector<std::u16string> RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report) {
+    std::vector<std::u16string> foldersLeft;
     EnableDebugPrivilege();
     ProductKeyValues key = ReadProductKey();
     if (key.ServicePath) {
         std::u16string folder = *key.ServicePath;
         CutLastPathComponent(folder);
-        RemoveLogAt(JoinPath(folder, kLogFileName), state, report);
+        RemoveLogAt(JoinPath(folder, kLogFileName), state, report, foldersLeft);
     }
     if (key.ServiceName)
         StopAndDeleteService(*key.ServiceName);
     if (state.Tree)
         RemoveLogAt(JoinPath(state.Options.BaseFolder, state.Company, state.Tree->RootName + u"\\" + kLogFileName),
-                    state, report);
+                    state, report, foldersLeft);
+    return foldersLeft;
 }

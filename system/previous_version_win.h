@@ -27,15 +27,18 @@ using PreviousVersionReporter = void (*)(const InstallerState& state, std::u16st
 // BaseFolder\Company\RootName\uninstall.log of the state. Returns when every
 // removal it started has ended. Reads Options.BaseFolder, Company and the
 // tree's RootName; a state without a tree examines only the product key.
-void RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report);
+// Returns the folders the removed installations made that are still there
+// (see RemovalResult::FoldersLeft): the new installation records them as its
+// own, so that its removal takes them away once they are empty.
+std::vector<std::u16string> RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report);
 
 // Loads the log at `logPath` and, when it loads and its header names the
 // log's own folder, reports the folder and undoes the log's records on a
 // removal thread, waiting for it to end. Nothing is removed when the log
 // cannot be loaded, is refused, or the thread cannot be started.
-void RemoveInstallationByLog(const std::u16string& logPath,
-                             const InstallerState& state,
-                             PreviousVersionReporter report);
+std::vector<std::u16string> RemoveInstallationByLog(const std::u16string& logPath,
+                                                    const InstallerState& state,
+                                                    PreviousVersionReporter report);
 
 // The stages of a removal, in the order they begin.
 enum class RemovalStage {
@@ -72,6 +75,9 @@ struct RemovalResult {
     // system-folder files and shortcuts.
     std::vector<std::u16string> Leftovers;
     UninstallLog Log;  // the header and the records acted on
+    // Folders the installation made (its DirectoryRecords) that are still
+    // there, kept by something inside them that no record names.
+    std::vector<std::u16string> FoldersLeft;
 };
 
 // Removes the installation whose log lies at `logPath`, as

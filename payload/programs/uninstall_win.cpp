@@ -185,13 +185,6 @@ UninstallText StageText(RemovalStage stage) {
     }
 }
 
-void ReportStage(RemovalStage stage, void* context) {
-    CopyRun& run = *static_cast<CopyRun*>(context);
-    WriteLogLine("info", u"stage " + std::u16string(EnglishStage(stage)));
-    if (run.Window)
-        PostMessageW(run.Window, kStageMessage, static_cast<WPARAM>(stage), 0);
-}
-
 // A running program's file can be renamed within its volume: moved into the
 // copy's folder, it no longer keeps the installation folder from going.
 void MoveOriginalAway(CopyRun& run) {
@@ -202,6 +195,18 @@ void MoveOriginalAway(CopyRun& run) {
     } else {
         WriteLogResult("removal", "move-uninstaller", false, GetLastError(), run.Request.OriginalPath);
     }
+}
+
+// The first process's file leaves the installation folder only once every
+// record is undone: a removal killed before that leaves the uninstaller in
+// place, to be run again.
+void ReportStage(RemovalStage stage, void* context) {
+    CopyRun& run = *static_cast<CopyRun*>(context);
+    WriteLogLine("info", u"stage " + std::u16string(EnglishStage(stage)));
+    if (stage == RemovalStage::RemovingFolders)
+        MoveOriginalAway(run);
+    if (run.Window)
+        PostMessageW(run.Window, kStageMessage, static_cast<WPARAM>(stage), 0);
 }
 
 // `folderLeft`: the installation folder is still there although nothing of
@@ -230,7 +235,6 @@ ExitCode RemoveProduct(CopyRun& run) {
         WriteLogLine("error", u"another installation or removal of this product is running");
         return ExitCode::AnotherRunInProgress;
     }
-    MoveOriginalAway(run);
     RemovalOptions options;
     options.AcceptDamagedTail = true;
     // Spared even when moved: the first process, waiting for this one, must

@@ -69,7 +69,7 @@ kill_at() {  # [--tree] TEXT N EXE ARGS... : prints "killed" or the exit code of
 # the services. The logs that the payload's programs write beside themselves
 # are theirs, not the installation's, and are left out with their folders.
 snapshot() {
-    (cd "$C" && find . -path ./windows -prune -o -path './users/*/AppData/Local/Temp' -prune -o -print |
+    (cd "$C" && find . -path ./windows -prune -o -path './users/*/AppData/Local/Temp' -prune -o -path './users/*/Temp' -prune -o -print |
         grep -v -e '^\.$' -e '^./kill.log$' -e '^./inst' -e '/DevConsole\.log$' -e '/DevConsole\.state$' \
             -e '/ZorvanelleServiceV7\.log$' | sort)
     for key in 'HKLM\Software\TrovalisServerV7' 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZorvanelleV7' \
