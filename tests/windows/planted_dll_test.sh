@@ -125,7 +125,10 @@ check "the close button ends it with 0" test "$(cat "$WINEPREFIX/installer.rc" 2
 check "it loaded no planted library" none_loaded "the interactive start"
 
 echo "== uninstaller"
-timeout 120 wine 'C:\inst\Uninstall.exe' </dev/null >/dev/null 2>&1
+# The installed uninstaller, with the same planted copies beside it, removes
+# the quiet installation (its temporary copy runs with the same overrides).
+for name in "${to_plant[@]}"; do cp "$marker" "$C/Quiet/Zorvanelle/ZorvanelleV7/$name.dll"; done
+timeout 120 wine 'C:\Quiet\Zorvanelle\ZorvanelleV7\Uninstall.exe' /quiet '/log=C:\uninstall.log' </dev/null >/dev/null 2>&1
 check "the uninstaller beside planted libraries gives 0" test $? = 0
 check "it loaded no planted library" none_loaded "the uninstaller"
 
