@@ -256,15 +256,21 @@ class PayloadPanelTest : public PayloadFolderTest {
         std::filesystem::remove_all(std::filesystem::path(PanelConfigFolder()), ignored);
     }
 
-    // Starts the panel as the installer launches it; its window, or null
-    // when none appears within 10 s.
+    // Starts the panel as the installer launches it; its window once its
+    // text control exists (the window is found while it is still being
+    // created), or null when that does not happen within 10 s.
     HWND StartPanel(const std::wstring& arguments) {
         panel_ = StartLikeInstaller(kPanelExe, arguments, kInstallFolder);
         if (!panel_)
             return nullptr;
         HWND window = nullptr;
-        WaitFor([&] { return (window = FindWindowW(nullptr, kPanelTitle)) != nullptr; }, 10000);
-        return window;
+        const bool ready = WaitFor(
+            [&] {
+                window = FindWindowW(nullptr, kPanelTitle);
+                return window != nullptr && FindWindowExW(window, nullptr, L"STATIC", nullptr) != nullptr;
+            },
+            10000);
+        return ready ? window : nullptr;
     }
 
     static std::string TextOf(HWND window) {
