@@ -9,13 +9,13 @@
 #include "system/folder_security_win.h"
 #include "system/key_record.h"
 #include "system/path_names.h"
-#include "system/uninstall_plausibility.h"
 #include "system/process_control_win.h"
 #include "system/product_constants.h"
 #include "system/product_key_win.h"
 #include "system/run_log.h"
 #include "system/service_control_win.h"
 #include "system/text_win.h"
+#include "system/uninstall_plausibility.h"
 #include "system/unique_handle_win.h"
 
 namespace {
@@ -52,8 +52,8 @@ WriteOutcome WriteWholePackageFile(const PackageFile& file, const std::u16string
     if (!handle)
         return {false, false, GetLastError()};
     DWORD written = 0;
-    const bool wrote = file.Size == 0 || (file.Data.size() >= file.Size &&
-                                          WriteFile(handle.Get(), file.Data.data(), file.Size, &written, nullptr));
+    const bool wrote =
+        file.Size == 0 || (file.Data && WriteFile(handle.Get(), file.Data, file.Size, &written, nullptr));
     const DWORD error = wrote ? ERROR_HANDLE_DISK_FULL : GetLastError();
     const bool complete = file.Size == 0 || (wrote && written == file.Size);
     return {true, complete, complete ? 0 : error};

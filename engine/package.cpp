@@ -100,7 +100,7 @@ bool ReadFileRecord(StoreReader& r,
         return Reject(r.reason, "file data at store offset 0x%llx runs past the store", r.bytes.Position());
     if (!r.claimed.Claim(start, r.bytes.Position()))
         return Reject(r.reason, "file record at store offset 0x%llx overlaps a record read before", start);
-    file.Data.assign(data, data + file.Size);
+    file.Data = file.Size ? data : nullptr;
     file.Folder = folder;
     file.Tree = &tree;
     tree.AllFiles.push_front(std::move(file));
@@ -386,8 +386,19 @@ PackageTree::~PackageTree() {
     }  // `level` goes here, its folders already emptied of subfolders
 }
 
-std::unique_ptr<PackageTree> BuildPackageTree(const uint8_t* store, size_t size, std::string* reason) {
+std::vector<uint8_t> BytesOf(const PackageFile& file) {
+    return file.Size ? std::vector<uint8_t>(file.Data, file.Data + file.Size) : std::vector<uint8_t>();
+}
+
+std::unique_ptr<PackageTree> BuildPackageTree(const uint8_t* store,
+                                              size_t size,
+                                              std::string* reason,
+                                              PackageBytes bytes) {
     auto tree = std::make_unique<PackageTree>();
+    if (bytes == PackageBytes::Copy) {
+        tree->OwnedStore.assign(store, store + size);
+        store = tree->OwnedStore.data();
+    }
     StoreReader r{ByteReader(store, size), RegionSet{}, reason};
     if (!ReadRootHeader(r, *tree))
         return nullptr;
@@ -417,7 +428,7 @@ bool ParseInstallScript(InstallerState& state,
     return result == ScriptParseOutcome::Complete;
 }
 
-bool LoadPackage(InstallerState& state, const uint8_t* bytes, size_t size, std::string* reason) {
+bool LoadPackage(InstallerState& state, const uint8_t* bytes, size_t size, std::string* reason, PackageBytes how) {
     ReleaseWorker(state);
     DiscardPackage(state);
     uint32_t scriptSize = 0;
@@ -425,7 +436,7 @@ bool LoadPackage(InstallerState& state, const uint8_t* bytes, size_t size, std::
     bool valid = ReadBlockSizes(bytes, size, &scriptSize, &storeSize, reason);
     if (valid) {
         const uint8_t* script = bytes + kSizeField;
-        state.Tree = BuildPackageTree(script + scriptSize, storeSize, reason);
+        state.Tree = BuildPackageTree(script + scriptSize, storeSize, reason, how);
         ScriptParseOutcome outcome = ScriptParseOutcome::Complete;
         if (state.Tree)
             ParseInstallScript(state, script, scriptSize, &outcome, reason);

@@ -25,7 +25,7 @@ inline constexpr size_t kMaxTextUnits = 259;
 struct PackageFile {
     std::u16string Name;                    // bare file name
     uint32_t Size = 0;                      // DataSize
-    std::vector<uint8_t> Data;              // the file's own copy of its bytes; empty when Size is 0
+    const uint8_t* Data = nullptr;          // Size bytes inside the tree's store (see PackageBytes)
     const PackageFolder* Folder = nullptr;  // folder holding the file; null for files of the root
     PackageTree* Tree = nullptr;            // tree the file belongs to
 };
@@ -56,7 +56,18 @@ struct PackageTree {
     std::forward_list<PackageFile*> RootFiles;  // not owning
     std::forward_list<PackageFolder> Folders;   // top-level folders, owned
     std::forward_list<PackageFile> AllFiles;    // every file at every depth; owns the files
+    std::vector<uint8_t> OwnedStore;            // the store's copy when the tree owns it; else empty
 };
+
+// Where the files' bytes live. Copy: the tree keeps one copy of the store, so
+// the caller's bytes may go once the tree is built. Borrow: the files point
+// into the caller's bytes, which must stay valid and unchanged as long as the
+// tree; the installer borrows its own mapped image, sparing the copy of a
+// package of many megabytes (fresh memory is slow to fault in under Wine).
+enum class PackageBytes { Copy, Borrow };
+
+// The bytes of `file` as an owned vector (for tools and checks).
+std::vector<uint8_t> BytesOf(const PackageFile& file);
 
 // Reads a FileStore block (starting at its StoreSize field, `size` bytes
 // available). Returns null when the block is invalid: a count, offset, size or
@@ -67,7 +78,10 @@ struct PackageTree {
 // install folder (file, folder or root name; see package.cpp for the rules).
 // `reason` (optional) receives a one-line English explanation on failure.
 // InstallFolder gets its first value from ProgramFolder().
-std::unique_ptr<PackageTree> BuildPackageTree(const uint8_t* store, size_t size, std::string* reason = nullptr);
+std::unique_ptr<PackageTree> BuildPackageTree(const uint8_t* store,
+                                              size_t size,
+                                              std::string* reason = nullptr,
+                                              PackageBytes bytes = PackageBytes::Copy);
 
 // How a script parse ended. Malformed keeps what was read before the fault;
 // Invalid means the package as a whole must be rejected (a text too long, or
@@ -92,8 +106,13 @@ bool ParseInstallScript(InstallerState& state,
 // against each other and against `size`, builds the tree and parses the
 // script. Returns false when the package is invalid; the state then holds no
 // tree, no script results and an empty Company and Product. A malformed
-// script is not a failure: the results read before the fault stay.
-bool LoadPackage(InstallerState& state, const uint8_t* bytes, size_t size, std::string* reason = nullptr);
+// script is not a failure: the results read before the fault stay. `how`
+// says whether the files' bytes are copied or borrowed from `bytes`.
+bool LoadPackage(InstallerState& state,
+                 const uint8_t* bytes,
+                 size_t size,
+                 std::string* reason = nullptr,
+                 PackageBytes how = PackageBytes::Copy);
 
 // Finds a file by its package-relative path ("License.txt", ".\License.txt",
 // "\License.txt", "driver\USB\i386\x.sys"). Exact, case-sensitive comparison.

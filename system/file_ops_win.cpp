@@ -126,17 +126,16 @@ std::optional<std::u16string> SystemFolder() {
     return ShellFolder(CSIDL_SYSTEM, true);
 }
 
-// Creates or replaces `path` with the first `size` bytes of `data`; false
-// unless all `size` bytes were written. A partial file is deleted so that
-// nothing half-written stays in the system folder.
-bool WriteWholeFile(const std::u16string& path, const std::vector<uint8_t>& data, uint32_t size) {
+// Creates or replaces `path` with the `size` bytes at `data`; false unless
+// all of them were written. A partial file is deleted so that nothing
+// half-written stays in the system folder.
+bool WriteWholeFile(const std::u16string& path, const uint8_t* data, uint32_t size) {
     UniqueFile file(CreateFileW(WidePtr(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
-    DWORD count = static_cast<DWORD>(std::min<size_t>(size, data.size()));
     DWORD written = 0;
-    bool complete = WriteFile(file.Get(), data.data(), count, &written, nullptr) && written == size;
+    bool complete = size == 0 || (data && WriteFile(file.Get(), data, size, &written, nullptr) && written == size);
     file.Reset();
     if (!complete)
         DeleteFileW(WidePtr(path));

@@ -115,7 +115,10 @@ void CTrovalisInstallV7Dlg::LoadPackageAndDefaults() {
     state_ = std::make_shared<InstallerState>();
     const uint8_t* data = nullptr;
     size_t size = 0;
-    packageLoaded_ = FindPackageResource(nullptr, &data, &size) && LoadPackage(*state_, data, size);
+    // The resource lies in this program's own mapped image: the files may
+    // point into it.
+    packageLoaded_ =
+        FindPackageResource(nullptr, &data, &size) && LoadPackage(*state_, data, size, nullptr, PackageBytes::Borrow);
     if (!packageLoaded_)
         exitCode_ = InstallerExitCode::NoPackage;
 

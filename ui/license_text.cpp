@@ -38,7 +38,7 @@ const LicenseEntry* ChooseEntry(const InstallerState& state, uint32_t langId) {
 // The file's units after its two-byte mark, little-endian; a buffer of N / 2
 // units whose last one is the terminator leaves N / 2 - 1 of them.
 std::u16string TextOfFile(const PackageFile& file) {
-    const size_t size = std::min<size_t>(file.Size, file.Data.size());
+    const size_t size = file.Data ? file.Size : 0;
     if (size < 2)
         return {};
     const size_t units = size / 2 - 1;

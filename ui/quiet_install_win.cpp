@@ -57,7 +57,9 @@ uint32_t RunLanguage(const std::optional<UnattendedConfig>& config) {
 bool LoadOwnPackage(InstallerState& state) {
     const uint8_t* data = nullptr;
     size_t size = 0;
-    if (!FindPackageResource(nullptr, &data, &size) || !LoadPackage(state, data, size))
+    // The resource lies in this program's own image, mapped for as long as
+    // the process runs: the files may point into it.
+    if (!FindPackageResource(nullptr, &data, &size) || !LoadPackage(state, data, size, nullptr, PackageBytes::Borrow))
         return false;
     return state.Tree && !state.Company.empty() && !state.Product.empty();
 }

@@ -266,8 +266,7 @@ TEST_F(PackageReaderTest, LinksEveryFileToItsFolderTreeAndBytes) {
     LoadShipped();
     for (const PackageFile& file : tree_->AllFiles) {
         EXPECT_EQ(file.Tree, tree_);
-        EXPECT_EQ(file.Data, StandInContent(file.Name)) << Utf16ToUtf8(RelativePathOf(file));
-        EXPECT_EQ(file.Size, file.Data.size());
+        EXPECT_EQ(BytesOf(file), StandInContent(file.Name)) << Utf16ToUtf8(RelativePathOf(file));
         if (file.Folder) {
             const auto& files = file.Folder->Files;
             EXPECT_NE(std::find(files.begin(), files.end(), &file), files.end()) << Utf16ToUtf8(RelativePathOf(file));
@@ -283,15 +282,31 @@ TEST_F(PackageReaderTest, ReadsReverseLayoutAsSameTree) {
     EXPECT_EQ(RelativePathsInWriteOrder(*tree_), depthFirst);
     EXPECT_NE(tree_->Folders.front().ContentOffset, driverOffset);
     for (const PackageFile& file : tree_->AllFiles)
-        EXPECT_EQ(file.Data, StandInContent(file.Name)) << Utf16ToUtf8(RelativePathOf(file));
+        EXPECT_EQ(BytesOf(file), StandInContent(file.Name)) << Utf16ToUtf8(RelativePathOf(file));
 }
 
 TEST_F(PackageReaderTest, KeepsEmptyFileWithoutData) {
     ASSERT_TRUE(LoadStore(RawStore(1, 0).File(u"empty.txt", {}).Finish())) << reason_;
     const PackageFile& file = state_.Tree->AllFiles.front();
     EXPECT_EQ(file.Size, 0u);
-    EXPECT_TRUE(file.Data.empty());
+    EXPECT_EQ(file.Data, nullptr);
     EXPECT_EQ(file.Folder, nullptr);
+}
+
+// A copied tree keeps its files' bytes when the caller's bytes are gone; a
+// borrowed one points into the caller's bytes and copies nothing.
+TEST_F(PackageReaderTest, CopiesOrBorrowsTheFilesBytesAsAsked) {
+    auto package = std::make_unique<Bytes>(ShippedPackage(StoreLayout::DepthFirst));
+    const uint8_t* begin = package->data();
+    const uint8_t* end = begin + package->size();
+    ASSERT_TRUE(LoadPackage(state_, package->data(), package->size(), &reason_, PackageBytes::Borrow)) << reason_;
+    EXPECT_TRUE(state_.Tree->OwnedStore.empty());
+    for (const PackageFile& file : state_.Tree->AllFiles)
+        EXPECT_TRUE(file.Size == 0 || (file.Data >= begin && file.Data + file.Size <= end));
+    ASSERT_TRUE(LoadPackage(state_, package->data(), package->size(), &reason_, PackageBytes::Copy)) << reason_;
+    package.reset();
+    for (const PackageFile& file : state_.Tree->AllFiles)
+        EXPECT_EQ(BytesOf(file), StandInContent(file.Name)) << Utf16ToUtf8(RelativePathOf(file));
 }
 
 TEST_F(PackageReaderTest, JoinsProgramFolderAndRootNameForFirstInstallFolder) {

@@ -42,7 +42,7 @@ void WalkTree(const PackageTree& tree) {
     for (const PackageFile* file : tree.RootFiles)
         Require(file->Folder == nullptr && FindPackageFile(tree, file->Name) != nullptr);
     for (const PackageFile& file : tree.AllFiles) {
-        Require(file.Tree == &tree && file.Data.size() == file.Size);
+        Require(file.Tree == &tree && (file.Size == 0) == (file.Data == nullptr));
         Require(!file.Name.empty() && file.Name.size() <= kMaxTextUnits);
         const std::u16string path = file.Folder ? file.Folder->Name + u"\\" + file.Name : file.Name;
         const PackageFile* found = FindPackageFile(tree, path);

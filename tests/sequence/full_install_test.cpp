@@ -87,7 +87,7 @@ TEST_F(FullInstallTest, EveryPackageFileHoldsItsBytes) {
     int files = 0;
     for (const PackageFile& file : Tree().AllFiles) {
         const std::string content = test_files::ReadTextFile(ToWide(PathOf(file)));
-        EXPECT_TRUE(content == std::string(file.Data.begin(), file.Data.end())) << U8(PathOf(file));
+        EXPECT_TRUE(content == std::string(file.Data, file.Data + file.Size)) << U8(PathOf(file));
         ++files;
     }
     EXPECT_EQ(files, 31) << "the demo package holds 31 files";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 
 #include "system/file_ops_win.h"
@@ -46,11 +47,14 @@ class FileOpsTest : public ::testing::Test {
 
     PackageFile SystemFile(std::u16string name, std::vector<uint8_t> data) {
         PackageFile file;
+        const std::vector<uint8_t>& kept = bytes_.emplace_back(std::move(data));
         file.Name = std::move(name);
-        file.Size = static_cast<uint32_t>(data.size());
-        file.Data = std::move(data);
+        file.Size = static_cast<uint32_t>(kept.size());
+        file.Data = kept.empty() ? nullptr : kept.data();
         return file;
     }
+
+    std::deque<std::vector<uint8_t>> bytes_;  // the files' bytes
 
     ScratchFolder scratch_;
 };
@@ -265,7 +269,7 @@ TEST_F(FileOpsTest, WriteFileToSystemFolderWritesFileAndNamesIt) {
     std::u16string target;
     ASSERT_TRUE(WriteFileToSystemFolder(&file, &target));
     EXPECT_EQ(target, SystemFolder() + u"\\file_ops_test_system.bin");
-    EXPECT_EQ(ReadBytes(target), file.Data);
+    EXPECT_EQ(ReadBytes(target), BytesOf(file));
     EXPECT_TRUE(DeleteFileW(WidePtr(target)));
 }
 
@@ -301,9 +305,9 @@ TEST_F(FileOpsTest, WriteFileToSystemFolderOnLockedTargetFailsAndNamesIt) {
     DeleteFileW(WidePtr(expected));
 }
 
-// A file whose bytes fall short of its Size is not left half-written.
+// A file whose bytes cannot be written is not left behind half-written.
 TEST_F(FileOpsTest, WriteFileToSystemFolderDeletesShortWrite) {
-    PackageFile file = SystemFile(u"file_ops_test_short.bin", {1, 2, 3, 4});
+    PackageFile file = SystemFile(u"file_ops_test_short.bin", {});
     file.Size = 10;
     std::u16string target;
     EXPECT_FALSE(WriteFileToSystemFolder(&file, &target));

@@ -100,7 +100,7 @@ std::string WritePlannedFile(const fs::path& base, const PlannedFile& planned) {
     if (!IsBelow(base, target))
         return PathToUtf8(target) + ": resolves outside " + PathToUtf8(base) + "; nothing written there";
     std::string error;
-    if (!WriteFileBytes(target, planned.File->Data, &error))
+    if (!WriteFileBytes(target, BytesOf(*planned.File), &error))
         return PathToUtf8(target) + ": " + error;
     return {};
 }
