@@ -60,6 +60,12 @@ bool WriteNewFileInFolder(const std::u16string& folder, const std::u16string& na
 // what they would have done there, rather than work from a drive's root.
 std::optional<std::u16string> ShellFolder(int csidl, bool create);
 
+// The shared documents folder, as ShellFolder(CSIDL_COMMON_DOCUMENTS) gives
+// it, read from the registry where the shell keeps it so that the shell need
+// not be loaded; the shell is asked only when that value is missing or not a
+// path on a drive. Empty when neither resolves it.
+std::optional<std::u16string> CommonDocumentsFolder();
+
 // The panel program's configuration folder: the shared documents folder
 // followed by the product's folder name. Empty when the shared documents
 // folder cannot be resolved or the path would not fit kMaxPathUnits.

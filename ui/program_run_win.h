@@ -12,7 +12,9 @@
 #include "engine/run_contract.h"
 #include "system/unique_handle_win.h"
 
-// The program's arguments, without its own name.
+// The program's arguments, without its own name, as the C runtime split the
+// command line at start-up (the usual quoting and backslash rules; no
+// wildcard expansion).
 std::vector<std::u16string> ProgramArguments();
 
 // Writes `text` to the caller's console or redirected standard output; false

@@ -315,4 +315,31 @@ TEST_F(FileOpsTest, WriteFileToSystemFolderDeletesShortWrite) {
     EXPECT_FALSE(PathExists(target));
 }
 
+// The shared documents folder read from the registry is the shell's, also
+// once the folder was moved, and the shell answers when the value is gone.
+TEST_F(FileOpsTest, CommonDocumentsFolderIsTheShells) {
+    const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    wchar_t original[MAX_PATH] = {};
+    DWORD bytes = sizeof(original);
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key, L"Common Documents", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
+                           original, &bytes),
+              ERROR_SUCCESS);
+    const std::u16string moved = scratch_ / u"Moved Documents";
+    MakeDirectories({u"Moved Documents"});
+    const auto expectShells = [](const char* state) {
+        const std::optional<std::u16string> shell = ShellFolder(CSIDL_COMMON_DOCUMENTS, false);
+        ASSERT_TRUE(shell) << state;
+        EXPECT_EQ(CommonDocumentsFolder(), shell) << state;
+    };
+    expectShells("as installed");
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"Common Documents", REG_SZ, WidePtr(moved),
+                              static_cast<DWORD>((moved.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    EXPECT_EQ(CommonDocumentsFolder(), moved);
+    expectShells("moved");
+    ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"Common Documents"), ERROR_SUCCESS);
+    expectShells("value missing");
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"Common Documents", REG_EXPAND_SZ, original, bytes);
+}
+
 }  // namespace
