@@ -56,16 +56,6 @@ bool ReadHeader(ByteReader& reader, UninstallLog& log) {
            reader.ReadString16(kMaxLogTextUnits, &log.Company) && reader.ReadString16(kMaxLogTextUnits, &log.Product);
 }
 
-bool ReadLog(ByteReader& reader, UninstallLog& log) {
-    if (!ReadHeader(reader, log))
-        return false;
-    for (size_t count = 0; !reader.AtEnd(); ++count) {
-        if (count == kMaxLogRecords || !ReadRecord(reader, log.Records))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string_view RecordTypeName(uint8_t type) {
@@ -214,9 +204,7 @@ bool SerializeUninstallLog(const UninstallLog& log, std::vector<uint8_t>* image)
 }
 
 bool ParseUninstallLog(const uint8_t* bytes, size_t size, UninstallLog& log) {
-    ClearRecords(log.Records);
-    ByteReader reader(bytes, size);
-    if (size <= kMaxLogBytes && ReadLog(reader, log))
+    if (ParseUninstallLogPrefix(bytes, size, log) == LogPrefixParse::Whole)
         return true;
     ClearUninstallLog(log);
     return false;
