@@ -19,33 +19,15 @@ namespace {
 constexpr char16_t kVersion[] = u"" INSTALLER_VERSION;
 constexpr char16_t kProgramName[] = u"TrovalisInstallV7.exe";
 
-// A bad command line may still have asked for quiet: then no message box.
-bool AsksForQuiet(const std::vector<std::u16string>& args) {
-    for (const std::u16string& arg : args) {
-        CommandLineParse one = ParseCommandLine({arg}, InstallerSwitches());
-        if (one.Ok && one.Options.Quiet)
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     RestrictDllSearchToSystem32();
-    const std::vector<std::u16string> args = ProgramArguments();
-    const std::u16string usage = UsageText(kProgramName, InstallerSwitches());
-    const CommandLineParse parse = ParseCommandLine(args, InstallerSwitches());
-    if (!parse.Ok) {
-        ShowUsage(u"Unknown switch, or a switch without its value: " + parse.Problem + u"\r\n\r\n" + usage,
-                  AsksForQuiet(args), true);
-        return static_cast<int>(ExitCode::InvalidCommandLine);
-    }
-    const CommandLineOptions& options = parse.Options;
-    if (options.Help) {
-        ShowUsage(usage, options.Quiet, false);
-        return static_cast<int>(ExitCode::Success);
-    }
+    std::optional<ExitCode> endNow;
+    const CommandLineOptions options =
+        ReadProgramCommandLine(ProgramArguments(), InstallerSwitches(), kProgramName, &endNow);
+    if (endNow)
+        return static_cast<int>(*endNow);
     if (std::optional<std::u16string> logPath = RunLogPath(options.Log, options.Quiet, kInstallLogFileName))
         OpenRunLog(*logPath);
     LogProgramStart(kVersion);

@@ -41,6 +41,37 @@ void ShowUsage(const std::u16string& text, bool quiet, bool problem) {
                 MB_OK | (problem ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
+namespace {
+
+// A bad command line may still have asked for quiet: then no message box.
+bool AsksForQuiet(const std::vector<std::u16string>& args, const std::vector<std::string_view>& switches) {
+    for (const std::u16string& arg : args) {
+        CommandLineParse one = ParseCommandLine({arg}, switches);
+        if (one.Ok && one.Options.Quiet)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CommandLineOptions ReadProgramCommandLine(const std::vector<std::u16string>& args,
+                                          const std::vector<std::string_view>& switches,
+                                          std::u16string_view programName,
+                                          std::optional<ExitCode>* endNow) {
+    const std::u16string usage = UsageText(programName, switches);
+    const CommandLineParse parse = ParseCommandLine(args, switches);
+    if (!parse.Ok) {
+        ShowUsage(u"Unknown switch, or a switch without its value: " + parse.Problem + u"\r\n\r\n" + usage,
+                  AsksForQuiet(args, switches), true);
+        *endNow = ExitCode::InvalidCommandLine;
+    } else if (parse.Options.Help) {
+        ShowUsage(usage, parse.Options.Quiet, false);
+        *endNow = ExitCode::Success;
+    }
+    return parse.Options;
+}
+
 std::optional<std::u16string> RunLogPath(const std::optional<std::u16string>& requested,
                                          bool quiet,
                                          const std::u16string& defaultName) {

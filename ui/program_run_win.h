@@ -25,6 +25,15 @@ bool WriteToConsole(const std::u16string& text);
 // else in a message box unless `quiet`.
 void ShowUsage(const std::u16string& text, bool quiet, bool problem);
 
+// Reads the command line against `switches`. A bad one is shown with the
+// usage (no message box when some argument asked for quiet) and ends the run
+// with InvalidCommandLine; /? shows the usage and ends it with Success. The
+// options otherwise; `endNow` is then left empty.
+CommandLineOptions ReadProgramCommandLine(const std::vector<std::u16string>& args,
+                                          const std::vector<std::string_view>& switches,
+                                          std::u16string_view programName,
+                                          std::optional<ExitCode>* endNow);
+
 // The run log's file: `requested` when given, else in %TEMP% under
 // `defaultName` when `quiet`, else none.
 std::optional<std::u16string> RunLogPath(const std::optional<std::u16string>& requested,

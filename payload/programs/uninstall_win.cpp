@@ -68,16 +68,6 @@ uint32_t ProductLanguage() {
     return value;
 }
 
-// A bad command line may still have asked for quiet: then no message box.
-bool AsksForQuiet(const std::vector<std::u16string>& args) {
-    for (const std::u16string& arg : args) {
-        CommandLineParse one = ParseCommandLine({arg}, UninstallerSwitches());
-        if (one.Ok && one.Options.Quiet)
-            return true;
-    }
-    return false;
-}
-
 void ShowMessage(const std::u16string& text, const std::u16string& title, UINT icon) {
     MessageBoxW(nullptr, WidePtr(text), WidePtr(title), MB_OK | icon);
 }
@@ -111,18 +101,10 @@ bool Confirmed(const std::u16string& product, uint32_t lang) {
 }
 
 int RunFirstProcess(const std::vector<std::u16string>& args) {
-    const std::u16string usage = UsageText(kProgramName, UninstallerSwitches());
-    const CommandLineParse parse = ParseCommandLine(args, UninstallerSwitches());
-    if (!parse.Ok) {
-        ShowUsage(u"Unknown switch, or a switch without its value: " + parse.Problem + u"\r\n\r\n" + usage,
-                  AsksForQuiet(args), true);
-        return static_cast<int>(ExitCode::InvalidCommandLine);
-    }
-    const CommandLineOptions& options = parse.Options;
-    if (options.Help) {
-        ShowUsage(usage, options.Quiet, false);
-        return static_cast<int>(ExitCode::Success);
-    }
+    std::optional<ExitCode> endNow;
+    const CommandLineOptions options = ReadProgramCommandLine(args, UninstallerSwitches(), kProgramName, &endNow);
+    if (endNow)
+        return static_cast<int>(*endNow);
     const std::u16string own = OwnPath();
     const std::u16string logPath = FolderOf(own) + u"\\" + kLogFileName;
     std::optional<UninstallLog> installation = InstallationBeside(logPath);
