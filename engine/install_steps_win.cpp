@@ -208,7 +208,7 @@ void CreateMissingBaseFolders(InstallRun& run) {
             RecordAction(run, DirectoryRecord, folder);
     }
     for (const std::u16string& folder : MissingBaseFolders(run.State.Options.BaseFolder)) {
-        const bool made = CreateDirectoryW(WidePtr(folder), nullptr) != FALSE;
+        const bool made = CreateAdministratorsOnlyFolder(folder);
         LogAction("create-base-folder", made, GetLastError(), folder);
         if (!made)
             return;

@@ -99,6 +99,21 @@ bool OnlyAdministratorsCanWrite(PSECURITY_DESCRIPTOR descriptor) {
     return DaclLetsOnlyAdministratorsWrite(dacl);
 }
 
+bool CreateAdministratorsOnlyFolder(const std::u16string& path) {
+    // No owner: the creator's token gives it (Administrators for an elevated
+    // administrator, SYSTEM for a deployment service).
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BU)",
+                                                              SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+    const bool made = CreateDirectoryW(WidePtr(path), &attributes) != FALSE;
+    const DWORD error = GetLastError();
+    LocalFree(descriptor);
+    SetLastError(error);
+    return made;
+}
+
 bool FolderOnlyAdministratorsCanWrite(const std::u16string& path) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     const DWORD status =

@@ -21,6 +21,13 @@
 // full access), an unreadable descriptor, or a DACL that cannot be read.
 bool OnlyAdministratorsCanWrite(PSECURITY_DESCRIPTOR descriptor);
 
+// Creates the folder `path` (its parent must exist) with a protected DACL:
+// administrators and SYSTEM have full control, users read and run, and what
+// is made inside inherits the same. A folder made for an installation must not
+// take what its parent grants: one made under C:\ would let every signed-in
+// user change it. False when it cannot be made; the last error says why.
+bool CreateAdministratorsOnlyFolder(const std::u16string& path);
+
 // Reads the owner and DACL of the existing folder `path` and applies
 // OnlyAdministratorsCanWrite. False when they cannot be read; the caller's
 // last error is then the reason.

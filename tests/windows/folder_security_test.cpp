@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <aclapi.h>
 #include <sddl.h>
 #include <shlobj.h>
 
@@ -86,3 +87,39 @@ TEST(FolderSecurityCallsTest, MissingFolderIsNotSafe) {
 }
 
 }  // namespace
+
+// A folder made for an installation inside one that lets users write (as the
+// root of C: does) takes none of that: its DACL, read back, lets only
+// administrators write.
+TEST(FolderSecurityCallsTest, FolderMadeForAnInstallationLetsOnlyAdministratorsWrite) {
+    ScratchFolder scratch;
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;BU)(A;OICI;FA;;;BA)",
+                                                                     SDDL_REVISION_1, &open, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), open, FALSE};
+    const std::u16string parent = scratch / u"open to users";
+    ASSERT_TRUE(CreateDirectoryW(WidePtr(parent), &attributes));
+    LocalFree(open);
+    const std::u16string folder = parent + u"\\made";
+    ASSERT_TRUE(CreateAdministratorsOnlyFolder(folder)) << GetLastError();
+
+    PSECURITY_DESCRIPTOR read = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoW(WidePtr(folder), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                    nullptr, nullptr, &read),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    wchar_t* dacl = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(read, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                                     &dacl, nullptr));
+    LocalFree(read);
+    const std::wstring text = dacl;
+    LocalFree(dacl);
+    // Both the DACL given and one inherited from the parent name BA.
+    if (text.find(L";;;BA)") == std::wstring::npos)
+        GTEST_SKIP() << "Wine keeps no DACL given to a new folder: " << std::string(text.begin(), text.end());
+    // The owner is the creator's: judged here as an elevated administrator's.
+    PSECURITY_DESCRIPTOR judged = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW((L"O:BA" + text).c_str(), SDDL_REVISION_1, &judged,
+                                                                     nullptr));
+    EXPECT_TRUE(OnlyAdministratorsCanWrite(judged)) << std::string(text.begin(), text.end());
+    LocalFree(judged);
+}
