@@ -58,7 +58,7 @@ std::string_view NameOf(std::u16string_view text) {
 
 }  // namespace
 
-std::string_view ExitCodeMeaning(ExitCode code) {
+std::string_view ExitCodeMeaning(ExitCode code, RunKind kind) {
     switch (code) {
         case ExitCode::Success:
             return "success";
@@ -67,7 +67,8 @@ std::string_view ExitCodeMeaning(ExitCode code) {
         case ExitCode::UserCancelled:
             return "cancelled or declined";
         case ExitCode::Failed:
-            return "failed and rolled back";
+            return kind == RunKind::Removal ? "failed; what could not be removed is named above"
+                                            : "failed and rolled back";
         case ExitCode::NothingToRemove:
             return "nothing to remove";
         case ExitCode::AnotherRunInProgress:

@@ -20,8 +20,11 @@ enum class ExitCode : int {
     BadPackage = 1620,            // the package inside the program is missing or damaged
 };
 
-// A short English meaning of `code` for the log's last line, e.g. "installed".
-std::string_view ExitCodeMeaning(ExitCode code);
+// Which program ends: a failed removal rolls nothing back.
+enum class RunKind { Installation, Removal };
+
+// A short English meaning of `code` for the log's last line, e.g. "success".
+std::string_view ExitCodeMeaning(ExitCode code, RunKind kind = RunKind::Installation);
 
 struct CommandLineOptions {
     bool Quiet = false;                 // /quiet: no window, no message box, no fixed pause

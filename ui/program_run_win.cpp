@@ -105,9 +105,9 @@ UniqueKernelHandle TakeRunMutex() {
     return UniqueKernelHandle();
 }
 
-int EndRun(ExitCode code) {
+int EndRun(ExitCode code, RunKind kind) {
     const int value = static_cast<int>(code);
-    WriteLogLine("exit", Utf8ToUtf16(std::to_string(value)) + u" " + Utf8ToUtf16(ExitCodeMeaning(code)));
+    WriteLogLine("exit", Utf8ToUtf16(std::to_string(value)) + u" " + Utf8ToUtf16(ExitCodeMeaning(code, kind)));
     CloseRunLog();
     return value;
 }

@@ -49,4 +49,4 @@ UniqueKernelHandle TakeRunMutex();
 
 // Writes the log's last line, closes the log and returns `code` as the
 // process exit code.
-int EndRun(ExitCode code);
+int EndRun(ExitCode code, RunKind kind = RunKind::Installation);

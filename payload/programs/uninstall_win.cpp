@@ -117,11 +117,11 @@ int RunFirstProcess(const std::vector<std::u16string>& args) {
     LogProgramStart(kVersion);
     const uint32_t lang = ProductLanguage();
     if (!installation)
-        return EndRun(NothingHere(logPath, options, lang));
+        return EndRun(NothingHere(logPath, options, lang), RunKind::Removal);
     WriteLogLine("info", u"installation " + FolderOf(logPath) + u" of " + installation->Company + u" " + product);
     if (!options.Quiet && !Confirmed(product, lang)) {
         WriteLogLine("info", u"the removal was declined");
-        return EndRun(ExitCode::UserCancelled);
+        return EndRun(ExitCode::UserCancelled, RunKind::Removal);
     }
     RemovalRequest request{logPath, own, runLog.value_or(u""), options.Quiet, lang};
     WriteLogLine("info", u"the removal goes on in a temporary copy of this program");
@@ -130,7 +130,7 @@ int RunFirstProcess(const std::vector<std::u16string>& args) {
     const ExitCode code = RunRemovalCopy(request);
     if (runLog)
         AppendToRunLog(*runLog);
-    return EndRun(code);
+    return EndRun(code, RunKind::Removal);
 }
 
 // ---------------------------------------------------------------------------

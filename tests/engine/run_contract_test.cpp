@@ -67,6 +67,8 @@ TEST_F(RunContractTest, ExitCodesKeepTheirValues) {
         EXPECT_EQ(static_cast<int>(code), value);
         EXPECT_NE(ExitCodeMeaning(code), "unknown");
     }
+    EXPECT_EQ(ExitCodeMeaning(ExitCode::Failed), "failed and rolled back");
+    EXPECT_EQ(ExitCodeMeaning(ExitCode::Failed, RunKind::Removal), "failed; what could not be removed is named above");
 }
 
 TEST_F(RunContractTest, LogLineHasTimestampKindAndOneLineText) {

@@ -217,7 +217,7 @@ sys.exit('no Run entry record')
 PY
 rc=$(exit_code "$product\\Uninstall.exe" /quiet "/log=C:\\uninstall-run.log")
 check "gives 1603" test "$rc" = 1603
-check "its log ends with the exit code" test "$(last_line "$ulog")" = "exit 1603 failed and rolled back"
+check "its log ends with the exit code" test "$(last_line "$ulog")" = "exit 1603 failed; what could not be removed is named above"
 check "its log says the tail is damaged" grep -q 'error the uninstall log is damaged' "$ulog"
 check "the files it names are gone" test ! -e "$product_dir/ZorvanellePanelV7.exe"
 check "the Add/Remove Programs entry it names is gone" test -z "$(entry_value DisplayName)"
