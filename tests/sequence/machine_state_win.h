@@ -25,8 +25,9 @@ struct MachineSnapshot {
 // folder below it (payload runtime files and their folders left out), the
 // Programs menu, the desktop, the shared documents folder, the product
 // key, the Add/Remove Programs keys, the Run values, the desktop context-menu
-// keys and the names of all services.
-MachineSnapshot TakeSnapshot(const std::u16string& baseFolder);
+// keys and the names of all services. A file or folder whose full path is in
+// `skipped` (letter case ignored) is left out with everything below it.
+MachineSnapshot TakeSnapshot(const std::u16string& baseFolder, const std::vector<std::u16string>& skipped = {});
 
 // Lines only in `before` ("- ...") and only in `after` ("+ ..."); empty when
 // the two are the same.
