@@ -1,8 +1,10 @@
-// machine_snapshot.exe [--skip PATH]... BASE-FOLDER: prints TakeSnapshot's
-// lines, one a line, so the shell tests compare the machine with the same
-// facts the sequence tests use. Each PATH (a full path) is left out with
-// everything below it; a BASE-FOLDER of a drive's root ("C:\") walks the whole
-// drive. Exit code 2 for a wrong command line.
+// machine_snapshot.exe [--skip PATH]... [--no-contents] BASE-FOLDER: prints
+// TakeSnapshot's lines, one a line, so the shell tests compare the machine
+// with the same facts the sequence tests use. Each PATH (a full path) is left
+// out with everything below it; --no-contents leaves out the files' contents,
+// for comparing installations made at different times (shortcuts hold times).
+// A BASE-FOLDER of a drive's root ("C:\\") walks the whole drive. Exit code 2
+// for a wrong command line.
 #include <cstdio>
 #include <cwchar>
 
@@ -10,21 +12,25 @@
 #include "tests/sequence/machine_state_win.h"
 
 int wmain(int argc, wchar_t** argv) {
-    std::vector<std::u16string> skipped;
+    SnapshotOptions options;
     int at = 1;
-    while (at + 1 < argc && std::wcscmp(argv[at], L"--skip") == 0) {
-        skipped.push_back(FromWide(argv[at + 1]));
-        at += 2;
+    for (; at + 1 < argc; ++at) {
+        if (std::wcscmp(argv[at], L"--skip") == 0)
+            options.Skipped.push_back(FromWide(argv[++at]));
+        else if (std::wcscmp(argv[at], L"--no-contents") == 0)
+            options.HashContents = false;
+        else
+            break;
     }
     if (at != argc - 1) {
-        std::fputs("usage: machine_snapshot [--skip PATH]... BASE-FOLDER\n", stderr);
+        std::fputs("usage: machine_snapshot [--skip PATH]... [--no-contents] BASE-FOLDER\n", stderr);
         return 2;
     }
     std::u16string base = FromWide(argv[at]);
     // Paths below it are the base and a backslash: a root's own one would double.
     if (!base.empty() && base.back() == u'\\')
         base.pop_back();
-    const MachineSnapshot snapshot = TakeSnapshot(base, skipped);
+    const MachineSnapshot snapshot = TakeSnapshot(base, options);
     for (const std::string& line : snapshot.Lines) {
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);

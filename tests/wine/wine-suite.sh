@@ -70,19 +70,21 @@ probe() {  # window_probe.exe's answer, and its exit status
     wine 'C:\inst\window_probe.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'
     return "${PIPESTATUS[0]}"
 }
-machine_snapshot() {  # [--skip PATH]... BASE-FOLDER: machine_snapshot.exe's lines
+machine_snapshot() {  # [--skip PATH]... [--no-contents] BASE-FOLDER: machine_snapshot.exe's lines
     wine 'C:\inst\machine_snapshot.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'
 }
 quiet() { "$@" >/dev/null; }  # COMMAND...: its status without its output
 last_line() { tail -n 1 "$1" | tr -d '\r' | cut -d' ' -f3-; }  # LOG: its last line without the time
 # Drive C: as machine_snapshot.exe sees it, without Windows, the test
 # programs in C:\inst, the user's temporary folder, the Templates folder
-# (Wine's link to the Linux home, which a walk would follow) and each PATH.
-drive_snapshot() {  # [PATH]...
-    local path user="C:\\users\\$(id -un)" skips=()
+# (Wine's link to the Linux home, which a walk would follow) and each PATH;
+# --no-contents compares files by name and size only.
+drive_snapshot() {  # [--no-contents] [PATH]...
+    local path user="C:\\users\\$(id -un)" args=()
+    if [ "${1:-}" = --no-contents ]; then args=(--no-contents); shift; fi
     for path in 'C:\windows' 'C:\inst' "$user\\AppData\\Local\\Temp" \
         "$user\\AppData\\Roaming\\Microsoft\\Windows\\Templates" "$@"; do
-        skips+=(--skip "$path")
+        args+=(--skip "$path")
     done
-    machine_snapshot "${skips[@]}" 'C:\'
+    machine_snapshot "${args[@]}" 'C:\'
 }
