@@ -22,7 +22,7 @@ int wmain(int argc, wchar_t** argv) {
         else
             break;
     }
-    if (at != argc - 1) {
+    if (at != argc - 1 || argv[at][0] == L'-') {
         std::fputs("usage: machine_snapshot [--skip PATH]... [--no-contents] BASE-FOLDER\n", stderr);
         return 2;
     }
