@@ -15,36 +15,12 @@
 #   quiet_install_bench.sh --template DIR --scratch DIR --bin DIR --payload DIR --pkgtool EXE [--runs N] [--before EXE]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../tests/wine/wine-env.sh"
+. "$here/../tests/wine/wine-suite.sh"
 runs=9
 before=
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --template) template=$2; shift 2 ;;
-        --scratch) scratch=$2; shift 2 ;;
-        --bin) bin=$2; shift 2 ;;
-        --payload) payload=$2; shift 2 ;;
-        --pkgtool) pkgtool=$2; shift 2 ;;
-        --runs) runs=$2; shift 2 ;;
-        --before) before=$2; shift 2 ;;
-        *) echo "unknown option $1" >&2; exit 2 ;;
-    esac
-done
+suite_options bin payload pkgtool runs before -- "$@"
 command -v makensis >/dev/null || { echo "makensis is missing (Debian package nsis)" >&2; exit 2; }
-XVFB_PID=
-cleanup() {
-    stop_wine_session
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
-}
-rm -rf "$scratch"
-mkdir -p "$(dirname "$scratch")"
-cp -a "$template" "$scratch"
-export WINEPREFIX=$(cd "$scratch" && pwd)
-trap cleanup EXIT
-start_private_xvfb
-start_wine_session
-C="$WINEPREFIX/drive_c"
+suite_start
 work="$C/bench"
 mkdir -p "$work"
 cp -r "$payload" "$work/payload"

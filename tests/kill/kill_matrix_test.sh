@@ -7,56 +7,23 @@
 # installed. Also a killed rollback, a killed removal of an earlier version
 # and a killed uninstaller.
 #
-#   kill_matrix_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE --killer EXE
+#   kill_matrix_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE --killer EXE --snapshot EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../wine/wine-env.sh"
+. "$here/../wine/wine-suite.sh"
+suite_options installer exit-code-of killer snapshot -- "$@"
+suite_start
 
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --template) template=$2; shift 2 ;;
-        --scratch) scratch=$2; shift 2 ;;
-        --installer) installer=$2; shift 2 ;;
-        --exit-code-of) exit_code_of=$2; shift 2 ;;
-        --killer) killer=$2; shift 2 ;;
-        *) echo "unknown option $1" >&2; exit 2 ;;
-    esac
-done
-[ -f "$template/.template-ready" ] || { echo "template $template is not ready" >&2; exit 2; }
-
-XVFB_PID=
-cleanup() {
-    stop_wine_session
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
-}
-rm -rf "$scratch"
-mkdir -p "$(dirname "$scratch")"
-cp -a "$template" "$scratch"
-export WINEPREFIX=$(cd "$scratch" && pwd)
-trap cleanup EXIT
-start_private_xvfb || exit 1
-start_wine_session
-
-failures=0
-check() {  # DESCRIPTION COMMAND...
-    local what=$1; shift
-    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
-
-C="$WINEPREFIX/drive_c"
 mkdir -p "$C/inst"
 cp "$installer" "$C/inst/TrovalisInstallV7.exe"
 cp "$exit_code_of" "$C/inst/ExitCodeOf.exe"
 cp "$killer" "$C/inst/KillAtLogLine.exe"
+cp "$snapshot" "$C/inst/machine_snapshot.exe"
 log="$C/kill.log"
 folder="$C/Kill/Zorvanelle/ZorvanelleV7"
 install=('C:\inst\TrovalisInstallV7.exe' /quiet /accept-license '/log=C:\kill.log' '/dir=C:\Kill')
 uninstall=('C:\Kill\Zorvanelle\ZorvanelleV7\Uninstall.exe' /quiet '/log=C:\kill.log')
 
-run() {  # EXE ARGS... : runs within 120 s, prints its whole exit code
-    timeout 120 wine 'C:\inst\ExitCodeOf.exe' "$@" </dev/null 2>/dev/null | tr -d '\r' | tail -n 1
-}
 kill_at() {  # [--tree] TEXT N EXE ARGS... : prints "killed" or the exit code of a run that ended first
     local tree=()
     [ "$1" = --tree ] && { tree=(--tree); shift; }
@@ -64,23 +31,12 @@ kill_at() {  # [--tree] TEXT N EXE ARGS... : prints "killed" or the exit code of
     timeout 120 wine 'C:\inst\KillAtLogLine.exe' "${tree[@]}" 'C:\kill.log' "$text" "$n" "$@" </dev/null 2>/dev/null |
         tr -d '\r' | tail -n 1
 }
-# What an installation can leave: files and folders outside Windows and the
-# temporary folders, the product key, the uninstall entry, the Run values and
-# the services. The logs that the payload's programs write beside themselves
-# are theirs, not the installation's, and are left out with their folders.
-snapshot() {
-    (cd "$C" && find . -path ./windows -prune -o -path './users/*/AppData/Local/Temp' -prune -o -path './users/*/Temp' -prune -o -print |
-        grep -v -e '^\.$' -e '^./kill.log$' -e '^./inst' -e '/DevConsole\.log$' -e '/DevConsole\.state$' \
-            -e '/ZorvanelleServiceV7\.log$' | sort)
-    for key in 'HKLM\Software\TrovalisServerV7' 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZorvanelleV7' \
-               'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' 'HKLM\System\CurrentControlSet\Services\ZorvanelleServiceV7'; do
-        echo "== $key"; wine reg query "$key" 2>/dev/null </dev/null | tr -d '\r' | grep -v '^$'
-    done
-}
-same() {  # DESCRIPTION EXPECTED ACTUAL
-    check "$1" test "$2" = "$3"
-    [ "$2" = "$3" ] || diff <(echo "$2") <(echo "$3") | head -20
-}
+# What an installation can leave, without this test's log and Wine's own
+# temporary folder. The logs that the payload's programs write beside
+# themselves are theirs, not the installation's, and are left out with their
+# folders. Files are compared by name and size: the shortcuts of two
+# installations hold different times.
+snapshot() { drive_snapshot --no-contents 'C:\kill.log' "C:\\users\\$(id -un)\\Temp"; }
 # The panel that a quiet installation starts is closed between the steps, as
 # a user logging off would; the uninstaller closes it too.
 close_panel() { wine taskkill /f /im ZorvanellePanelV7.exe </dev/null >/dev/null 2>&1; sleep 0.2; }
@@ -152,5 +108,4 @@ check "uninstaller: killed midway" test "$rc" = killed
 check "uninstaller: run again gives 0" test "$(run "${uninstall[@]}")" = 0
 same "uninstaller: the machine equals the one before" "$before" "$(snapshot)"
 
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+suite_end

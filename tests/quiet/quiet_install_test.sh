@@ -8,82 +8,32 @@
 #   missing base folder made and removed again, a file in the way 1603,
 #   and a success.
 #
-#   quiet_install_test.sh --template DIR --scratch DIR --installer EXE --holder EXE --package PKG
+#   quiet_install_test.sh --template DIR --scratch DIR --installer EXE --holder EXE --exit-code-of EXE
+#                         --snapshot EXE --package PKG
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../wine/wine-env.sh"
+. "$here/../wine/wine-suite.sh"
+suite_options installer holder exit-code-of snapshot package -- "$@"
+suite_start
 
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --template) template=$2; shift 2 ;;
-        --scratch) scratch=$2; shift 2 ;;
-        --installer) installer=$2; shift 2 ;;
-        --holder) holder=$2; shift 2 ;;
-        --exit-code-of) exit_code_of=$2; shift 2 ;;
-        --package) package=$2; shift 2 ;;
-        *) echo "unknown option $1" >&2; exit 2 ;;
-    esac
-done
-[ -f "$template/.template-ready" ] || { echo "template $template is not ready" >&2; exit 2; }
-
-XVFB_PID= WATCH_PID=
-cleanup() {
-    [ -n "$WATCH_PID" ] && kill "$WATCH_PID" 2>/dev/null
-    stop_wine_session
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
-}
-rm -rf "$scratch"
-mkdir -p "$(dirname "$scratch")"
-cp -a "$template" "$scratch"
-export WINEPREFIX=$(cd "$scratch" && pwd)
-trap cleanup EXIT
-start_private_xvfb || exit 1
-start_wine_session
-
-failures=0
-check() {  # DESCRIPTION COMMAND...
-    local what=$1; shift
-    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
-
-C="$WINEPREFIX/drive_c"
 inst="$C/inst"
 mkdir -p "$inst"
 cp "$installer" "$inst/TrovalisInstallV7.exe"
 cp "$holder" "$inst/HoldMutex.exe"
 cp "$exit_code_of" "$inst/ExitCodeOf.exe"
+cp "$snapshot" "$inst/machine_snapshot.exe"
 log="$C/quiet.log"
 
 # Every window mapped on the display during the whole test, one name a line.
 mapped="$WINEPREFIX/mapped-windows"
 : >"$mapped"
 (while true; do xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null >>"$mapped"; sleep 0.1; done) &
-WATCH_PID=$!
+BACKGROUND_PIDS=$!
 
-run() {  # EXE ARGS... : runs within 120 s, prints its whole exit code
-    timeout 120 wine 'C:\inst\ExitCodeOf.exe' "$@" </dev/null 2>/dev/null | tr -d '\r' | tail -n 1
-}
-last_line() { tail -n 1 "$log" | tr -d '\r' | cut -d' ' -f3-; }
-# What an installation can leave: files and folders outside Windows and the
-# temporary folders, the product key, the uninstall entry, the Run values and
-# the services.
-snapshot() {
-    # The payload's tools write logs beside themselves that no installation
-    # records; they, and the folders holding them, stay after a rollback.
-    (cd "$C" && find . -path ./windows -prune -o -path './users/*/AppData/Local/Temp' -prune -o -print |
-        grep -v -e '^\.$' -e '^./quiet.log$' -e '^./inst' -e '^./holding$' | sort) >"$WINEPREFIX/files"
-    grep -E '/(DevConsole\.log|DevConsole\.state|ZorvanelleServiceV7\.log)$' "$WINEPREFIX/files" >"$WINEPREFIX/runtime"
-    while read -r f; do
-        grep -v -x -F "$f" "$WINEPREFIX/files" | awk -v f="$f" 'index(f, $0 "/") != 1' >"$WINEPREFIX/files.new"
-        mv "$WINEPREFIX/files.new" "$WINEPREFIX/files"
-    done <"$WINEPREFIX/runtime"
-    cat "$WINEPREFIX/files"
-    for key in 'HKLM\Software\TrovalisServerV7' 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZorvanelleV7' \
-               'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' 'HKLM\System\CurrentControlSet\Services\ZorvanelleServiceV7'; do
-        echo "== $key"; wine reg query "$key" 2>/dev/null </dev/null | tr -d '\r' | grep -v '^$'
-    done
-}
+# What an installation can leave, without this test's own files. The logs
+# the payload's tools write beside themselves, which no installation records,
+# are left out with their folders: they stay after a rollback.
+snapshot() { drive_snapshot 'C:\quiet.log' 'C:\holding'; }
 
 Q='C:\inst\TrovalisInstallV7.exe'
 
@@ -97,7 +47,7 @@ check "/? prints the usage" grep -q '/accept-license' "$WINEPREFIX/stdout"
 echo "== licence"
 rc=$(run "$Q" /quiet "/log=C:\\quiet.log" '/dir=C:\NoLicence')
 check "a quiet run without the licence gives 1602" test "$rc" = 1602
-check "its log ends with the exit code" test "$(last_line)" = "exit 1602 cancelled or declined"
+check "its log ends with the exit code" test "$(last_line "$log")" = "exit 1602 cancelled or declined"
 check "nothing was installed" test ! -e "$C/NoLicence"
 
 echo "== damaged package"
@@ -112,7 +62,7 @@ open(sys.argv[3], 'wb').write(exe)
 PY
 rc=$(run 'C:\inst\Damaged.exe' /quiet /accept-license "/log=C:\\quiet.log" '/dir=C:\Damaged')
 check "a damaged package gives 1620" test "$rc" = 1620
-check "its log says so" test "$(last_line)" = "exit 1620 the package is missing or damaged"
+check "its log says so" test "$(last_line "$log")" = "exit 1620 the package is missing or damaged"
 
 echo "== run mutex"
 flag="$C/holding"
@@ -131,9 +81,7 @@ rc=$(run "$Q" /quiet /accept-license "/log=C:\\quiet.log" "/dir=C:\\Quiet Made\\
 check "the file that does not fit gives 1603" test "$rc" = 1603
 check "its log made the missing base folders" grep -q "create-base-folder ok C:\\\\Quiet Made\\\\$long" "$log"
 check "its log names the failing file with its error" grep -q 'write-file failed error=206 C:\\Quiet Made' "$log"
-after=$(snapshot)
-check "the rollback removed the base folders it made" test "$before" = "$after"
-[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") | head -20
+same "the rollback removed the base folders it made" "$before" "$(snapshot)"
 
 echo "== a service that cannot be created, into a missing base folder"
 # A foreign service whose display name is the product service's name: the
@@ -145,10 +93,8 @@ rc=$(run "$Q" /quiet /accept-license "/log=C:\\quiet.log" '/dir=C:\Quiet Made\Tw
 check "the failed service gives 1603" test "$rc" = 1603
 check "its log names the service program" grep -q 'create-service failed error=[0-9]* ZorvanelleServiceV7 .*ZorvanelleServiceV7.exe' "$log"
 check "its log made the missing base folders" grep -q 'create-base-folder ok C:\\Quiet Made\\Two Levels' "$log"
-check "its log ends with the exit code" test "$(last_line)" = "exit 1603 failed and rolled back"
-after=$(snapshot)
-check "the machine is as before (the made base folders are gone)" test "$before" = "$after"
-[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") | head -20
+check "its log ends with the exit code" test "$(last_line "$log")" = "exit 1603 failed and rolled back"
+same "the machine is as before (the made base folders are gone)" "$before" "$(snapshot)"
 wine sc delete ForeignService </dev/null >/dev/null 2>&1
 
 echo "== a file in the way"
@@ -158,9 +104,7 @@ before=$(snapshot)
 rc=$(run "$Q" /quiet /accept-license "/log=C:\\quiet.log" '/dir=C:\Blocked')
 check "a file that cannot be written gives 1603" test "$rc" = 1603
 check "its log names the failing path" grep -q 'write-file failed error=[0-9]* C:\\Blocked\\Zorvanelle\\ZorvanelleV7\\ZorvanelleServiceV7.exe' "$log"
-after=$(snapshot)
-check "the machine is as before" test "$before" = "$after"
-[ "$before" = "$after" ] || diff <(echo "$before") <(echo "$after") | head -20
+same "the machine is as before" "$before" "$(snapshot)"
 rm -rf "$C/Blocked"
 
 echo "== success"
@@ -169,7 +113,7 @@ rc=$(run "$Q" /QUIET -Accept-License "/log=C:\\quiet.log" '/dir=C:\Quiet Base')
 took=$(( ($(date +%s%N) - start) / 1000000 ))
 echo "     took ${took} ms"
 check "a quiet installation gives 0" test "$rc" = 0
-check "its log ends with the exit code" test "$(last_line)" = "exit 0 success"
+check "its log ends with the exit code" test "$(last_line "$log")" = "exit 0 success"
 check "the files are installed" test -f "$C/Quiet Base/Zorvanelle/ZorvanelleV7/uninstall.log"
 check "the log lists each file written" grep -q 'write-file ok C:\\Quiet Base\\Zorvanelle\\ZorvanelleV7\\Uninstall.exe' "$log"
 rc=$(run "$Q" /quiet /accept-license '/dir=C:\Quiet Base')
@@ -177,12 +121,11 @@ check "without /log the log goes to %TEMP%" test -n "$(find "$C/users" -name Tro
 wine taskkill /f /im ZorvanellePanelV7.exe </dev/null >/dev/null 2>&1
 
 sleep 0.3
-kill "$WATCH_PID" 2>/dev/null; WATCH_PID=
+kill $BACKGROUND_PIDS 2>/dev/null; BACKGROUND_PIDS=
 # Wine maps its virtual desktop itself once a program of the session (the
 # payload's batch consoles and hidden panel among them) uses the desktop;
 # anything else would be a window of the run.
 grep -v -x 'Default - Wine desktop' "$mapped" | sort -u >"$mapped.own"
 check "no window was ever mapped" test ! -s "$mapped.own"
 [ -s "$mapped.own" ] && head "$mapped.own"
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+suite_end

@@ -1,17 +1,36 @@
-// machine_snapshot.exe BASE-FOLDER: prints TakeSnapshot's lines, one a line,
-// so the shell tests compare the machine with the same facts the sequence
-// tests use. Exit code 2 for a missing argument.
+// machine_snapshot.exe [--skip PATH]... [--no-contents] BASE-FOLDER: prints
+// TakeSnapshot's lines, one a line, so the shell tests compare the machine
+// with the same facts the sequence tests use. Each PATH (a full path) is left
+// out with everything below it; --no-contents leaves out the files' contents,
+// for comparing installations made at different times (shortcuts hold times).
+// A BASE-FOLDER of a drive's root ("C:\\") walks the whole drive. Exit code 2
+// for a wrong command line.
 #include <cstdio>
+#include <cwchar>
 
 #include "system/text_win.h"
 #include "tests/sequence/machine_state_win.h"
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fputs("usage: machine_snapshot BASE-FOLDER\n", stderr);
+    SnapshotOptions options;
+    int at = 1;
+    for (; at + 1 < argc; ++at) {
+        if (std::wcscmp(argv[at], L"--skip") == 0)
+            options.Skipped.push_back(FromWide(argv[++at]));
+        else if (std::wcscmp(argv[at], L"--no-contents") == 0)
+            options.HashContents = false;
+        else
+            break;
+    }
+    if (at != argc - 1 || argv[at][0] == L'-') {
+        std::fputs("usage: machine_snapshot [--skip PATH]... [--no-contents] BASE-FOLDER\n", stderr);
         return 2;
     }
-    const MachineSnapshot snapshot = TakeSnapshot(FromWide(argv[1]));
+    std::u16string base = FromWide(argv[at]);
+    // Paths below it are the base and a backslash: a root's own one would double.
+    if (!base.empty() && base.back() == u'\\')
+        base.pop_back();
+    const MachineSnapshot snapshot = TakeSnapshot(base, options);
     for (const std::string& line : snapshot.Lines) {
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);

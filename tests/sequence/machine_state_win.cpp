@@ -45,10 +45,17 @@ uint64_t HashOfFile(const std::u16string& path, uint64_t* size) {
 }
 
 struct FileWalk {
+    const std::vector<std::u16string>& Skipped;
+    bool HashContents;
     std::vector<std::string> Lines;
     std::vector<std::u16string> Directories;
     std::vector<std::u16string> RuntimeFiles;
 };
+
+bool IsSkipped(const std::u16string& path, const std::vector<std::u16string>& skipped) {
+    return std::any_of(skipped.begin(), skipped.end(),
+                       [&](const std::u16string& skip) { return lstrcmpiW(WidePtr(path), WidePtr(skip)) == 0; });
+}
 
 void WalkFolder(const std::u16string& folder, bool skipRuntimeFiles, FileWalk& walk) {
     WIN32_FIND_DATAW entry;
@@ -60,14 +67,16 @@ void WalkFolder(const std::u16string& folder, bool skipRuntimeFiles, FileWalk& w
         if (name == u"." || name == u"..")
             continue;
         const std::u16string path = folder + u"\\" + name;
+        if (IsSkipped(path, walk.Skipped))
+            continue;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             walk.Directories.push_back(path);
             WalkFolder(path, skipRuntimeFiles, walk);
         } else if (skipRuntimeFiles && IsPayloadRuntimeFile(name)) {
             walk.RuntimeFiles.push_back(path);
         } else {
-            uint64_t size = 0;
-            const uint64_t hash = HashOfFile(path, &size);
+            uint64_t size = entry.nFileSizeLow | (static_cast<uint64_t>(entry.nFileSizeHigh) << 32);
+            const uint64_t hash = walk.HashContents ? HashOfFile(path, &size) : 0;
             walk.Lines.push_back("file|" + Utf8(path) + "|" + std::to_string(size) + "|" + std::to_string(hash) + "|" +
                                  std::to_string(entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY));
         }
@@ -76,9 +85,12 @@ void WalkFolder(const std::u16string& folder, bool skipRuntimeFiles, FileWalk& w
 
 // Folders below `folder` are listed unless they hold a payload runtime file: those stay
 // after a removal, and so does every folder above them.
-void AddFolderTree(const std::u16string& folder, bool skipRuntimeFiles, std::vector<std::string>& lines) {
+void AddFolderTree(const std::u16string& folder,
+                   bool skipRuntimeFiles,
+                   const SnapshotOptions& options,
+                   std::vector<std::string>& lines) {
     // The folder itself is the caller's: only what lies below it counts.
-    FileWalk walk;
+    FileWalk walk{options.Skipped, options.HashContents, {}, {}, {}};
     WalkFolder(folder, skipRuntimeFiles, walk);
     for (const std::u16string& directory : walk.Directories) {
         const bool holdsRuntimeFile = std::any_of(
@@ -182,13 +194,13 @@ std::u16string ShellFolderPath(int csidl) {
     return FromWide(folder);
 }
 
-MachineSnapshot TakeSnapshot(const std::u16string& baseFolder) {
+MachineSnapshot TakeSnapshot(const std::u16string& baseFolder, const SnapshotOptions& options) {
     MachineSnapshot snapshot;
     std::vector<std::string>& lines = snapshot.Lines;
-    AddFolderTree(baseFolder, true, lines);
-    AddFolderTree(ShellFolderPath(CSIDL_PROGRAMS), false, lines);
-    AddFolderTree(ShellFolderPath(CSIDL_DESKTOPDIRECTORY), false, lines);
-    AddFolderTree(ShellFolderPath(CSIDL_COMMON_DOCUMENTS), false, lines);
+    AddFolderTree(baseFolder, true, options, lines);
+    AddFolderTree(ShellFolderPath(CSIDL_PROGRAMS), false, options, lines);
+    AddFolderTree(ShellFolderPath(CSIDL_DESKTOPDIRECTORY), false, options, lines);
+    AddFolderTree(ShellFolderPath(CSIDL_COMMON_DOCUMENTS), false, options, lines);
     DumpKey(HKEY_LOCAL_MACHINE, "HKLM", kProductKeyPath, lines);
     DumpKey(HKEY_LOCAL_MACHINE, "HKLM", kUninstallKey, lines);
     DumpKey(HKEY_CURRENT_USER, "HKCU", kRunKey, lines);

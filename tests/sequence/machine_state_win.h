@@ -21,12 +21,20 @@ struct MachineSnapshot {
     std::vector<std::string> Lines;
 };
 
+// What a snapshot leaves out: each file or folder whose full path is in
+// `Skipped` (letter case ignored) with everything below it, and without
+// `HashContents` the files' contents (a file's line then holds a 0 hash).
+struct SnapshotOptions {
+    std::vector<std::u16string> Skipped;
+    bool HashContents = true;
+};
+
 // The places an installation into `baseFolder` touches: every file and
 // folder below it (payload runtime files and their folders left out), the
 // Programs menu, the desktop, the shared documents folder, the product
 // key, the Add/Remove Programs keys, the Run values, the desktop context-menu
 // keys and the names of all services.
-MachineSnapshot TakeSnapshot(const std::u16string& baseFolder);
+MachineSnapshot TakeSnapshot(const std::u16string& baseFolder, const SnapshotOptions& options = {});
 
 // Lines only in `before` ("- ...") and only in `after` ("+ ..."); empty when
 // the two are the same.

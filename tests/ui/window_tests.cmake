@@ -32,7 +32,7 @@ if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
              COMMAND ${PROJECT_SOURCE_DIR}/tests/quiet/quiet_install_test.sh
                      --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/quiet_install_tests
                      --installer $<TARGET_FILE:TrovalisInstallV7> --holder $<TARGET_FILE:HoldMutex>
-                     --exit-code-of $<TARGET_FILE:ExitCodeOf>
+                     --exit-code-of $<TARGET_FILE:ExitCodeOf> --snapshot $<TARGET_FILE:machine_snapshot>
                      --package ${quiet_test_package})
     set_tests_properties(quiet_install_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 900)
 endif()
@@ -54,6 +54,6 @@ if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
              COMMAND ${PROJECT_SOURCE_DIR}/tests/kill/kill_matrix_test.sh
                      --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/kill_matrix_tests
                      --installer $<TARGET_FILE:TrovalisInstallV7> --exit-code-of $<TARGET_FILE:ExitCodeOf>
-                     --killer $<TARGET_FILE:KillAtLogLine>)
+                     --killer $<TARGET_FILE:KillAtLogLine> --snapshot $<TARGET_FILE:machine_snapshot>)
     set_tests_properties(kill_matrix_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 1200)
 endif()

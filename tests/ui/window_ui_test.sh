@@ -23,34 +23,11 @@
 #   window_ui_test.sh --template DIR --scratch DIR --installer EXE --probe EXE --artifacts DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../wine/wine-env.sh"
-
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --template) template=$2; shift 2 ;;
-        --scratch) scratch=$2; shift 2 ;;
-        --installer) installer=$2; shift 2 ;;
-        --probe) probe_exe=$2; shift 2 ;;
-        --artifacts) artifacts=$2; shift 2 ;;
-        *) echo "unknown option $1" >&2; exit 2 ;;
-    esac
-done
-[ -f "$template/.template-ready" ] || { echo "template $template is not ready" >&2; exit 2; }
+. "$here/../wine/wine-suite.sh"
+suite_options installer probe artifacts -- "$@"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
-
-XVFB_PID=
-cleanup() {
-    stop_wine_session
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
-}
-rm -rf "$scratch"
-mkdir -p "$(dirname "$scratch")" "$artifacts"
-cp -a "$template" "$scratch"
-export WINEPREFIX=$(cd "$scratch" && pwd)
-trap cleanup EXIT
-start_private_xvfb || exit 1
-start_wine_session
+mkdir -p "$artifacts"
+suite_start
 
 # Prefix templates made before CJK font linking was part of them get it here.
 for face in Arial 'Liberation Sans'; do
@@ -58,30 +35,22 @@ for face in Arial 'Liberation Sans'; do
         /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 </dev/null
 done
 
-inst_dir="$WINEPREFIX/drive_c/inst"
+inst_dir="$C/inst"
 mkdir -p "$inst_dir"
 cp "$installer" "$inst_dir/TrovalisInstallV7.exe"
-cp "$probe_exe" "$inst_dir/window_probe.exe"
+cp "$probe" "$inst_dir/window_probe.exe"
 # The Program Files folder a 32-bit program gets on 64-bit Windows, or a
 # 64-bit build's own.
 # (No pipe into "grep -q" here: under pipefail the writer's SIGPIPE would
 # make a match count as a miss.)
 program_files="Program Files (x86)"
 case "$(objdump -f "$installer" 2>/dev/null)" in *pei-x86-64*) program_files="Program Files" ;; esac
-product_dir="$WINEPREFIX/drive_c/$program_files/Zorvanelle/ZorvanelleV7"
-chosen_dir="$WINEPREFIX/drive_c/users/$(id -un)/Documents/Zorvanelle/ZorvanelleV7"
+product_dir="$C/$program_files/Zorvanelle/ZorvanelleV7"
+chosen_dir="$C/users/$(id -un)/Documents/Zorvanelle/ZorvanelleV7"
 shots="$WINEPREFIX/shots"
 mkdir -p "$shots"
 
-failures=0
-check() {  # DESCRIPTION COMMAND...
-    local what=$1; shift
-    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
-
-probe() { wine 'C:\inst\window_probe.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 not() { ! "$@" >/dev/null; }
-quiet() { "$@" >/dev/null; }
 msgbox_says() { probe msgbox | grep -q "$1"; }
 
 installer_pid=
@@ -406,5 +375,4 @@ check "an unattended run without package ends at once" test "$(installer_exit 15
 check "an unattended run without package installs nothing" test ! -e "$product_dir"
 rm -f "$inst_dir/script.ini"
 
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+suite_end

@@ -11,47 +11,15 @@
 #   uninstall_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE --snapshot EXE --probe EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../wine/wine-env.sh"
+. "$here/../wine/wine-suite.sh"
+suite_options installer exit-code-of snapshot probe -- "$@"
+suite_start
 
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --template) template=$2; shift 2 ;;
-        --scratch) scratch=$2; shift 2 ;;
-        --installer) installer=$2; shift 2 ;;
-        --exit-code-of) exit_code_of=$2; shift 2 ;;
-        --snapshot) snapshot_exe=$2; shift 2 ;;
-        --probe) probe_exe=$2; shift 2 ;;
-        *) echo "unknown option $1" >&2; exit 2 ;;
-    esac
-done
-[ -f "$template/.template-ready" ] || { echo "template $template is not ready" >&2; exit 2; }
-
-XVFB_PID=
-cleanup() {
-    stop_wine_session
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
-}
-rm -rf "$scratch"
-mkdir -p "$(dirname "$scratch")"
-cp -a "$template" "$scratch"
-export WINEPREFIX=$(cd "$scratch" && pwd)
-trap cleanup EXIT
-start_private_xvfb || exit 1
-start_wine_session
-
-failures=0
-check() {  # DESCRIPTION COMMAND...
-    local what=$1; shift
-    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
-
-C="$WINEPREFIX/drive_c"
 mkdir -p "$C/inst" "$C/Uninst"
 cp "$installer" "$C/inst/TrovalisInstallV7.exe"
 cp "$exit_code_of" "$C/inst/ExitCodeOf.exe"
-cp "$snapshot_exe" "$C/inst/machine_snapshot.exe"
-cp "$probe_exe" "$C/inst/window_probe.exe"
+cp "$snapshot" "$C/inst/machine_snapshot.exe"
+cp "$probe" "$C/inst/window_probe.exe"
 product='C:\Uninst\Apps\Zorvanelle\ZorvanelleV7'
 product_dir="$C/Uninst/Apps/Zorvanelle/ZorvanelleV7"
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZorvanelleV7'
@@ -64,8 +32,6 @@ exit_code() {  # ExitCodeOf ARGS... : the started program's whole exit code
     timeout 300 wine 'C:\inst\ExitCodeOf.exe' "$@" </dev/null >"$WINEPREFIX/code" 2>/dev/null
     tr -d '\r' <"$WINEPREFIX/code" | tail -n 1
 }
-probe() { wine 'C:\inst\window_probe.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-quiet() { "$@" >/dev/null; }
 # Waits for a background run, at most five minutes (never for the Xvfb,
 # which is a child of this shell too).
 wait_for() {  # PID
@@ -77,14 +43,7 @@ wait_for() {  # PID
     kill "$1" 2>/dev/null
     wait "$1" 2>/dev/null
 }
-snapshot() { wine 'C:\inst\machine_snapshot.exe' 'C:\Uninst' </dev/null 2>/dev/null | tr -d '\r'; }
-same_as_before() {  # BEFORE: the machine now equals BEFORE (shows the difference when not)
-    local now
-    now=$(snapshot)
-    [ "$1" = "$now" ] && return 0
-    diff <(echo "$1") <(echo "$now") | head -20
-    return 1
-}
+snapshot() { machine_snapshot 'C:\Uninst'; }
 entry_value() {  # NAME: the data of the Add/Remove Programs value NAME
     wine reg query "$entry" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
         sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
@@ -102,7 +61,6 @@ panel_runs() {
     return 1
 }
 panel_gone() { ! panel_runs; }
-last_line() { tail -n 1 "$1" | tr -d '\r' | cut -d' ' -f3-; }
 
 before=$(snapshot)
 check "the snapshot sees the machine" test -n "$before"
@@ -140,7 +98,7 @@ echo "== QuietUninstallString, with the panel running"
 check "the panel runs" panel_runs
 rc=$(exit_code /cmdline "$quiet_cmd")
 check "it gives 0" test "$rc" = 0
-check "when it returns the machine equals the snapshot" same_as_before "$before"
+same "when it returns the machine equals the snapshot" "$before" "$(snapshot)"
 check "and the base folder it made is gone, with what the programs wrote there" test ! -e "$C/Uninst/Apps"
 check "the panel no longer runs" panel_gone
 temp_log=$(find "$C/users" -name 'Uninstall-ZorvanelleV7.log' 2>/dev/null | head -n 1)
@@ -160,7 +118,7 @@ cp "$C/inst/Uninstall.exe" "$product_dir/"
 second_before=$(snapshot)
 rc=$(exit_code "$product\\Uninstall.exe" /quiet)
 check "gives 1605" test "$rc" = 1605
-check "and changes nothing" same_as_before "$second_before"
+same "and changes nothing" "$second_before" "$(snapshot)"
 rm -rf "$C/Uninst/Apps"
 
 echo "== UninstallString, interactive"
@@ -190,7 +148,7 @@ check "the confirmation shows again" answer 'Uninstall ZorvanelleV7' Return
 check "a progress window shows the removal" quiet probe wait-titled 'Removing ZorvanelleV7' 30000
 wait_for "$runner"
 check "confirming gives 0" test "$(tr -d '\r' <"$WINEPREFIX/confirmed" | tail -n 1)" = 0
-check "when it returns the machine equals the snapshot" same_as_before "$before"
+same "when it returns the machine equals the snapshot" "$before" "$(snapshot)"
 check "and the base folder it made is gone" test ! -e "$C/Uninst/Apps"
 check "the panel no longer runs" panel_gone
 
@@ -227,7 +185,6 @@ run_value_stays() {
 check "the Run entry it no longer names stays" run_value_stays
 check "the installation folder is gone all the same" test ! -e "$product_dir"
 wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v ZorvanellePanelV7 /f </dev/null >/dev/null 2>&1
-check "beyond the log and that entry, the machine equals the snapshot" same_as_before "$before"
+same "beyond the log and that entry, the machine equals the snapshot" "$before" "$(snapshot)"
 
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+suite_end

@@ -15,38 +15,14 @@
 #                       --marker DLL --known-imports EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../wine/wine-env.sh"
-
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --template) template=$2; shift 2 ;;
-        --scratch) scratch=$2; shift 2 ;;
-        --installer) installer=$2; shift 2 ;;
-        --uninstaller) uninstaller=$2; shift 2 ;;
-        --marker) marker=$2; shift 2 ;;
-        --known-imports) known_imports=$2; shift 2 ;;
-        *) echo "unknown option $1" >&2; exit 2 ;;
-    esac
-done
-[ -f "$template/.template-ready" ] || { echo "template $template is not ready" >&2; exit 2; }
+. "$here/../wine/wine-suite.sh"
+suite_options installer uninstaller marker known-imports -- "$@"
+suite_start
 
 # The installer's one static import that is not a KnownDLL (before it was
 # delay-loaded), and what the system libraries load later on its behalf.
 PLANTED=(gdiplus uxtheme dwmapi version propsys cryptbase comctl32 windowscodecs)
 
-XVFB_PID=
-cleanup() {
-    stop_wine_session
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
-}
-rm -rf "$scratch"
-mkdir -p "$(dirname "$scratch")"
-cp -a "$template" "$scratch"
-export WINEPREFIX=$(cd "$scratch" && pwd)
-trap cleanup EXIT
-
-C="$WINEPREFIX/drive_c"
 inst="$C/inst"
 mkdir -p "$inst"
 cp "$installer" "$inst/TrovalisInstallV7.exe"
@@ -64,14 +40,6 @@ plant() {  # NAME...: planted copies of exactly these, and Windows' search order
 }
 base_overrides=$WINEDLLOVERRIDES
 
-start_private_xvfb || exit 1
-start_wine_session
-
-failures=0
-check() {  # DESCRIPTION COMMAND...
-    local what=$1; shift
-    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
 # Names of the planted copies that were loaded since the last call; their
 # markers are removed.
 loaded_planted() {
@@ -132,5 +100,4 @@ timeout 120 wine 'C:\Quiet\Zorvanelle\ZorvanelleV7\Uninstall.exe' /quiet '/log=C
 check "the uninstaller beside planted libraries gives 0" test $? = 0
 check "it loaded no planted library" none_loaded "the uninstaller"
 
-echo "$failures failed"
-[ "$failures" = 0 ]
+suite_end

@@ -1,0 +1,90 @@
+# Shared by the shell suites and benchmarks that run Windows programs under
+# Wine on a private Xvfb: their options, a scratch prefix copied from the
+# template, the clean-up at exit, the Wine session and the counted checks.
+# Sourced after wine-env.sh has set up the environment.
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+# Parses "--OPTION VALUE" pairs: --template, --scratch and each OPTION named
+# before "--", whose value goes to the variable OPTION with dashes as
+# underscores. Anything else ends the script with 2.
+suite_options() {  # OPTION... -- ARGS...
+    local known=" template scratch " option
+    while [ "$1" != -- ]; do known+="$1 "; shift; done
+    shift
+    while [ $# -gt 0 ]; do
+        option=${1#--}
+        [ "$option" != "$1" ] && [[ "$known" == *" $option "* ]] && [ $# -ge 2 ] ||
+            { echo "unknown option or missing value: $1" >&2; exit 2; }
+        printf -v "${option//-/_}" '%s' "$2"
+        shift 2
+    done
+}
+
+# Replaces the scratch prefix with a fresh copy of the template, exports it as
+# WINEPREFIX (C is its drive C:), starts a private Xvfb and the Wine session,
+# and ends them at exit. Ends the script with 2 when the template is not
+# ready, with 1 when no display can be had.
+XVFB_PID= BACKGROUND_PIDS=
+suite_start() {
+    [ -f "$template/.template-ready" ] || { echo "template $template is not ready" >&2; exit 2; }
+    rm -rf "$scratch"
+    mkdir -p "$(dirname "$scratch")"
+    cp -a "$template" "$scratch"
+    export WINEPREFIX=$(cd "$scratch" && pwd)
+    C="$WINEPREFIX/drive_c"
+    trap suite_cleanup EXIT
+    start_private_xvfb || exit 1
+    start_wine_session
+}
+
+# Stops what the script started in the background (BACKGROUND_PIDS), the
+# session and the Xvfb; the scratch prefix stays when KEEP_SCRATCH is set.
+suite_cleanup() {
+    local pid
+    for pid in $BACKGROUND_PIDS; do kill "$pid" 2>/dev/null; done
+    stop_wine_session
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
+}
+
+failures=0
+check() {  # DESCRIPTION COMMAND...: prints "ok" or "FAIL" with DESCRIPTION, counts the failures
+    local what=$1; shift
+    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+same() {  # DESCRIPTION EXPECTED ACTUAL: a check that shows the difference when it fails
+    check "$1" test "$2" = "$3"
+    [ "$2" = "$3" ] || diff <(echo "$2") <(echo "$3") | head -20
+}
+# The summary line and, as the script's last command, its exit status.
+suite_end() {
+    echo "$failures failure(s)"
+    [ "$failures" -eq 0 ]
+}
+
+# The programs below are the test programs the script copied into C:\inst.
+run() {  # EXE ARGS...: runs within 120 s through ExitCodeOf.exe, prints the whole exit code
+    timeout 120 wine 'C:\inst\ExitCodeOf.exe' "$@" </dev/null 2>/dev/null | tr -d '\r' | tail -n 1
+}
+probe() {  # window_probe.exe's answer, and its exit status
+    wine 'C:\inst\window_probe.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+machine_snapshot() {  # [--skip PATH]... [--no-contents] BASE-FOLDER: machine_snapshot.exe's lines
+    wine 'C:\inst\machine_snapshot.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'
+}
+quiet() { "$@" >/dev/null; }  # COMMAND...: its status without its output
+last_line() { tail -n 1 "$1" | tr -d '\r' | cut -d' ' -f3-; }  # LOG: its last line without the time
+# Drive C: as machine_snapshot.exe sees it, without Windows, the test
+# programs in C:\inst, the user's temporary folder, the Templates folder
+# (Wine's link to the Linux home, which a walk would follow) and each PATH;
+# --no-contents compares files by name and size only.
+drive_snapshot() {  # [--no-contents] [PATH]...
+    local path user="C:\\users\\$(id -un)" args=()
+    if [ "${1:-}" = --no-contents ]; then args=(--no-contents); shift; fi
+    for path in 'C:\windows' 'C:\inst' "$user\\AppData\\Local\\Temp" \
+        "$user\\AppData\\Roaming\\Microsoft\\Windows\\Templates" "$@"; do
+        args+=(--skip "$path")
+    done
+    machine_snapshot "${args[@]}" 'C:\'
+}
