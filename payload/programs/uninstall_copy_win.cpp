@@ -8,6 +8,17 @@
 #include "system/text.h"
 #include "system/text_win.h"
 
+std::u16string OwnProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return length == 0 || length >= MAX_PATH ? std::u16string() : FromWide(std::wstring_view(path, length));
+}
+
+std::u16string FolderOf(std::u16string path) {
+    CutLastPathComponent(path);
+    return path;
+}
+
 namespace {
 
 // The copy is the only process that needs the first one's end, and the end
@@ -32,17 +43,6 @@ std::optional<uint64_t> ParseNumber(const std::u16string& text) {
         value = value * 10 + static_cast<uint64_t>(unit - u'0');
     }
     return value;
-}
-
-std::u16string OwnProgramPath() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::u16string() : FromWide(std::wstring_view(path, length));
-}
-
-std::u16string FolderOf(std::u16string path) {
-    CutLastPathComponent(path);
-    return path;
 }
 
 // The running account's SID as text ("S-1-5-21-..."); empty when unknown.

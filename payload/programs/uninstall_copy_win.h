@@ -30,6 +30,12 @@ struct RemovalRequest {
 // switch: the usage does not name it and the first process never accepts it.
 inline constexpr char16_t kRemovalCopySwitch[] = u"/removal-copy";
 
+// This program's own file; empty when its path does not fit MAX_PATH.
+std::u16string OwnProgramPath();
+
+// `path` without its last component.
+std::u16string FolderOf(std::u16string path);
+
 // Makes a new folder below %TEMP% (never one that already existed) whose
 // access list grants only the running account, SYSTEM and the
 // Administrators, and which inherits nothing from %TEMP%. None on failure.

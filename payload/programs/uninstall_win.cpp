@@ -44,17 +44,6 @@ constexpr UINT_PTR kCloseTimer = 1;
 constexpr UINT kCloseDelayMs = 2000;
 constexpr int kCloseButtonId = 1;
 
-std::u16string OwnPath() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::u16string() : FromWide(std::wstring_view(path, length));
-}
-
-std::u16string FolderOf(std::u16string path) {
-    CutLastPathComponent(path);
-    return path;
-}
-
 std::u16string Number(int64_t value) {
     return Utf8ToUtf16(std::to_string(value));
 }
@@ -105,7 +94,7 @@ int RunFirstProcess(const std::vector<std::u16string>& args) {
     const CommandLineOptions options = ReadProgramCommandLine(args, UninstallerSwitches(), kProgramName, &endNow);
     if (endNow)
         return static_cast<int>(*endNow);
-    const std::u16string own = OwnPath();
+    const std::u16string own = OwnProgramPath();
     const std::u16string logPath = FolderOf(own) + u"\\" + kLogFileName;
     std::optional<UninstallLog> installation = InstallationBeside(logPath);
     // Without a header the folder's name stands for the product.
@@ -170,7 +159,7 @@ UninstallText StageText(RemovalStage stage) {
 // A running program's file can be renamed within its volume: moved into the
 // copy's folder, it no longer keeps the installation folder from going.
 void MoveOriginalAway(CopyRun& run) {
-    const std::u16string target = FolderOf(OwnPath()) + u"\\Uninstall-original.exe";
+    const std::u16string target = FolderOf(OwnProgramPath()) + u"\\Uninstall-original.exe";
     if (MoveFileExW(WidePtr(run.Request.OriginalPath), WidePtr(target), MOVEFILE_REPLACE_EXISTING)) {
         run.MovedOriginal = target;
         WriteLogResult("removal", "move-uninstaller", true, 0, run.Request.OriginalPath);
@@ -360,7 +349,7 @@ int RunCopy(const std::vector<std::u16string>& args) {
     run.Request = arguments->Request;
     if (!run.Request.RunLogPath.empty())
         AppendToRunLog(run.Request.RunLogPath);
-    WriteLogLine("info", u"temporary copy " + OwnPath());
+    WriteLogLine("info", u"temporary copy " + OwnProgramPath());
     UninstallLog header;
     if (LoadUninstallLogPrefix(header, run.Request.LogPath) != LogPrefixParse::Unreadable)
         run.Product = header.Product;
