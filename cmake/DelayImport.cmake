@@ -14,18 +14,26 @@ function(add_delay_import_library name)
         message(FATAL_ERROR "Delay-import libraries need the toolchain's dlltool and nm (CMAKE_DLLTOOL, CMAKE_NM)")
     endif()
     set(decorated OFF)
+    set(tools "-DDLLTOOL=${CMAKE_DLLTOOL}")
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        # 32-bit x86: dlltool's delay-import members lose their stubs in
+        # GNU ld (cmake/make-delay-import-i386.py says why); our own
+        # generator assembles them instead.
         set(decorated ON)
+        find_package(Python3 REQUIRED COMPONENTS Interpreter)
+        string(REGEX REPLACE "-gcc(-posix)?$" "-as" assembler "${CMAKE_C_COMPILER}")
+        set(tools "-DPYTHON=${Python3_EXECUTABLE}" "-DASSEMBLER=${assembler}" "-DAR=${CMAKE_AR}")
     endif()
     set(output "${CMAKE_BINARY_DIR}/lib/lib${name}_delay.a")
     add_custom_command(
         OUTPUT "${output}"
         COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/lib"
-        COMMAND ${CMAKE_COMMAND} "-DNM=${CMAKE_NM}" "-DDLLTOOL=${CMAKE_DLLTOOL}"
+        COMMAND ${CMAKE_COMMAND} "-DNM=${CMAKE_NM}" ${tools}
                 "-DIMPORT_LIBRARY=${IMPORT_LIBRARY_${name}}" "-DDLL_NAME=${name}.dll"
                 "-DDEF=${CMAKE_BINARY_DIR}/lib/${name}_delay.def" "-DOUTPUT=${output}" "-DDECORATED=${decorated}"
                 -P "${PROJECT_SOURCE_DIR}/cmake/make-delay-import.cmake"
         DEPENDS "${IMPORT_LIBRARY_${name}}" "${PROJECT_SOURCE_DIR}/cmake/make-delay-import.cmake"
+                "${PROJECT_SOURCE_DIR}/cmake/make-delay-import-i386.py"
         COMMENT "Making the delay-import library of ${name}.dll"
         VERBATIM)
     add_custom_target(delay_${name}_library DEPENDS "${output}")

@@ -5,6 +5,9 @@
 #         -DDEF=X.def -DOUTPUT=libX_delay.a -DDECORATED=ON|OFF -P make-delay-import.cmake
 # DECORATED: 32-bit x86, whose symbols carry a leading underscore and stdcall
 # functions an @N suffix (kept in the .def, dropped from the imported names).
+# Its library is assembled by make-delay-import-i386.py (-DPYTHON=...
+# -DASSEMBLER=... -DAR=... instead of -DDLLTOOL): dlltool's i386 delay-import
+# members lose their stubs in GNU ld.
 execute_process(COMMAND "${NM}" "${IMPORT_LIBRARY}" OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "${NM} ${IMPORT_LIBRARY} failed")
@@ -22,12 +25,14 @@ if(exports STREQUAL "")
     message(FATAL_ERROR "${IMPORT_LIBRARY} names no imported function")
 endif()
 file(WRITE "${DEF}" "LIBRARY ${DLL_NAME}\nEXPORTS\n${exports}")
-set(kill_at)
 if(DECORATED)
-    set(kill_at --kill-at)
+    execute_process(COMMAND "${PYTHON}" "${CMAKE_CURRENT_LIST_DIR}/make-delay-import-i386.py" --def "${DEF}"
+                            --dll "${DLL_NAME}" --as "${ASSEMBLER}" --ar "${AR}" --output "${OUTPUT}"
+                    RESULT_VARIABLE status)
+else()
+    execute_process(COMMAND "${DLLTOOL}" --def "${DEF}" --dllname "${DLL_NAME}" --output-delaylib "${OUTPUT}"
+                    RESULT_VARIABLE status)
 endif()
-execute_process(COMMAND "${DLLTOOL}" --def "${DEF}" --dllname "${DLL_NAME}" ${kill_at} --output-delaylib "${OUTPUT}"
-                RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "${DLLTOOL} could not make ${OUTPUT}")
 endif()
