@@ -42,11 +42,12 @@ function(add_delay_import_library name)
     # libgdiplus.a defines the GDI+ headers' cached font-family pointers);
     # its import stubs are not used, the delay-import library having already
     # resolved every function before it.
-    target_link_libraries(delay_${name} INTERFACE "${output}" ${name})
+    target_link_libraries(delay_${name} INTERFACE "${output}" ${name} $<TARGET_OBJECTS:delay_import_end>)
     add_dependencies(delay_${name} delay_${name}_library)
 endfunction()
 
 if(WIN32)
+    add_library(delay_import_end OBJECT cmake/delay-import-end.cpp)
     add_delay_import_library(gdiplus)
     # KnownDLLs, delay-loaded for speed: each of them brings user32, whose
     # start-up under Wine (display, fonts, input method) costs a quiet run,

@@ -27,6 +27,7 @@ foreach(setting SIGN_CERT SIGN_KEY SIGN_KEY_PASSWORD_FILE SIGN_TIMESTAMP_URL)
 endforeach()
 
 if(WIN32)
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
     if(NOT CMAKE_OBJCOPY OR NOT CMAKE_STRIP)
         message(FATAL_ERROR "Shipped programs are stripped with the toolchain's objcopy and strip, "
                             "which CMake did not find (CMAKE_OBJCOPY, CMAKE_STRIP)")
@@ -91,7 +92,8 @@ function(ship_program target)
 
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND}
-                "-DPROGRAM=$<TARGET_FILE:${target}>"
+                "-DPROGRAM=$<TARGET_FILE:${target}>" "-DPYTHON=${Python3_EXECUTABLE}"
+                "-DSET_DELAY_DIRECTORY=${PROJECT_SOURCE_DIR}/tools/pe/set-delay-directory"
                 "-DOBJCOPY=${CMAKE_OBJCOPY}" "-DSTRIP=${CMAKE_STRIP}"
                 "-DOSSLSIGNCODE=${OSSLSIGNCODE}" "-DSIGN_CERT=${SHIP_SIGN_CERT}" "-DSIGN_KEY=${SHIP_SIGN_KEY}"
                 "-DSIGN_KEY_PASSWORD_FILE=${SHIP_SIGN_KEY_PASSWORD_FILE}"
@@ -102,5 +104,7 @@ function(ship_program target)
     # A renewed certificate or key at the same path signs again as well.
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
         "${CMAKE_BINARY_DIR}/shipping-settings.txt" "${PROJECT_SOURCE_DIR}/cmake/ship-program.cmake"
+        "${PROJECT_SOURCE_DIR}/tools/pe/set-delay-directory" "${PROJECT_SOURCE_DIR}/tools/pe/pe_image.py"
+        "${PROJECT_SOURCE_DIR}/tools/pe/delay_imports.py"
         ${SHIP_SIGN_CERT} ${SHIP_SIGN_KEY} ${SHIP_SIGN_KEY_PASSWORD_FILE})
 endfunction()

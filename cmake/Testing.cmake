@@ -8,10 +8,12 @@
 enable_testing()
 include(GoogleTest)
 
-# WINE_TESTS OFF: the Windows test programs are built but not run (a 32-bit
-# tree on a machine that cannot run 32-bit programs; a 64-bit tree of the same
-# sources runs them instead). WINE_X86_PREFIX OFF: no 32-bit Windows prefix
-# can be made, so the suites that need one are not registered.
+# Every test that runs under Wine carries the label "wine". On a machine whose
+# kernel runs no 32-bit programs, scripts/test runs the 32-bit tree's tests
+# without that label and counts the labelled ones as skipped (ctest -LE wine).
+# WINE_TESTS OFF: the Windows test programs are built but not registered.
+# WINE_X86_PREFIX OFF: no 32-bit Windows prefix can be made, so the suites
+# that need one are not registered.
 option(WINE_TESTS "Run the Windows test programs under Wine" ON)
 option(WINE_X86_PREFIX "A 32-bit (x86) Wine prefix can be made for the x86 suites" ON)
 
@@ -42,7 +44,7 @@ function(add_unit_test name)
         add_test(NAME ${name}
                  COMMAND ${WINE_RUN} --template ${template} --scratch ${WINE_SCRATCH}/${name} ${flags}
                          -- $<TARGET_FILE:${name}>)
-        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${fixture} TIMEOUT 600)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${fixture} LABELS wine TIMEOUT 600)
     else()
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
     endif()
@@ -50,9 +52,9 @@ endfunction()
 
 if(WIN32 AND BUILD_TESTS AND WINE_TESTS)
     add_test(NAME wine_template COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/make-template ${WINE_TEMPLATE})
-    set_tests_properties(wine_template PROPERTIES FIXTURES_SETUP wine_template TIMEOUT 600)
+    set_tests_properties(wine_template PROPERTIES FIXTURES_SETUP wine_template LABELS wine TIMEOUT 600)
 endif()
 if(WIN32 AND BUILD_TESTS AND WINE_TESTS AND WINE_X86_PREFIX)
     add_test(NAME wine_template_win32 COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/make-template --win32 ${WINE_TEMPLATE}-win32)
-    set_tests_properties(wine_template_win32 PROPERTIES FIXTURES_SETUP wine_template_win32 TIMEOUT 600)
+    set_tests_properties(wine_template_win32 PROPERTIES FIXTURES_SETUP wine_template_win32 LABELS wine TIMEOUT 600)
 endif()

@@ -1,4 +1,6 @@
 # Run after a shipped program is linked (cmake -P, see Shipping.cmake):
+#   0. its delay-import directory is pointed at its delay-import descriptors,
+#      which GNU ld leaves unlisted (tools/pe/set-delay-directory);
 #   1. its debug sections go to PROGRAM.debug beside it;
 #   2. the program is stripped and points at that file (.gnu_debuglink);
 #   3. when SIGN_CERT and SIGN_KEY are given, it is signed with osslsigncode.
@@ -7,7 +9,7 @@
 # linked without a timestamp stays reproducible, and so does the package.
 # Any failing step fails the build.
 
-foreach(required PROGRAM OBJCOPY STRIP)
+foreach(required PROGRAM PYTHON SET_DELAY_DIRECTORY OBJCOPY STRIP)
     if(NOT ${required})
         message(FATAL_ERROR "ship-program: ${required} not given")
     endif()
@@ -33,6 +35,8 @@ read_u32(pe_offset "${PROGRAM}" 60)
 math(EXPR stamp_offset "${pe_offset} + 8")
 read_u32(stamp "${PROGRAM}" ${stamp_offset})
 set(ENV{SOURCE_DATE_EPOCH} ${stamp})
+
+execute_process(COMMAND "${PYTHON}" "${SET_DELAY_DIRECTORY}" "${PROGRAM}" COMMAND_ERROR_IS_FATAL ANY)
 
 set(symbols "${PROGRAM}.debug")
 execute_process(COMMAND "${OBJCOPY}" --only-keep-debug "${PROGRAM}" "${symbols}" COMMAND_ERROR_IS_FATAL ANY)

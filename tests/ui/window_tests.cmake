@@ -21,7 +21,7 @@ if(WIN32)
                          --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/window_ui_tests
                          --installer $<TARGET_FILE:TrovalisInstallV7> --probe $<TARGET_FILE:window_probe>
                          --artifacts ${CMAKE_BINARY_DIR}/artifacts)
-        set_tests_properties(window_ui_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 900)
+        set_tests_properties(window_ui_tests PROPERTIES FIXTURES_REQUIRED wine_template LABELS wine TIMEOUT 900)
     endif()
 endif()
 
@@ -34,7 +34,7 @@ if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
                      --installer $<TARGET_FILE:TrovalisInstallV7> --holder $<TARGET_FILE:HoldMutex>
                      --exit-code-of $<TARGET_FILE:ExitCodeOf> --snapshot $<TARGET_FILE:machine_snapshot>
                      --package ${quiet_test_package})
-    set_tests_properties(quiet_install_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 900)
+    set_tests_properties(quiet_install_tests PROPERTIES FIXTURES_REQUIRED wine_template LABELS wine TIMEOUT 900)
 endif()
 
 # The uninstaller as Windows and deployment tools run it (uninstall_test.sh).
@@ -44,7 +44,7 @@ if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
                      --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/uninstall_tests
                      --installer $<TARGET_FILE:TrovalisInstallV7> --exit-code-of $<TARGET_FILE:ExitCodeOf>
                      --snapshot $<TARGET_FILE:machine_snapshot> --probe $<TARGET_FILE:window_probe>)
-    set_tests_properties(uninstall_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 900)
+    set_tests_properties(uninstall_tests PROPERTIES FIXTURES_REQUIRED wine_template LABELS wine TIMEOUT 900)
 endif()
 
 # Quiet installations killed at many points, then installed and removed again
@@ -55,5 +55,5 @@ if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
                      --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/kill_matrix_tests
                      --installer $<TARGET_FILE:TrovalisInstallV7> --exit-code-of $<TARGET_FILE:ExitCodeOf>
                      --killer $<TARGET_FILE:KillAtLogLine> --snapshot $<TARGET_FILE:machine_snapshot>)
-    set_tests_properties(kill_matrix_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 1200)
+    set_tests_properties(kill_matrix_tests PROPERTIES FIXTURES_REQUIRED wine_template LABELS wine TIMEOUT 1200)
 endif()

@@ -69,3 +69,18 @@ stop_wine_session() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
 }
+
+# Why native_32bit_wine is false, in one line.
+why_no_32bit() {
+    if [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+        echo "an emulator is registered for 32-bit programs (/proc/sys/fs/binfmt_misc/qemu-i386); 'echo -1 >' it removes it"
+    elif zcat /proc/config.gz 2>/dev/null | grep -q '^# CONFIG_IA32_EMULATION is not set'; then
+        echo "the kernel is built without 32-bit support (CONFIG_IA32_EMULATION)"
+    elif grep -q 'ia32_emulation=\(0\|false\|off\|n\)' /proc/cmdline 2>/dev/null; then
+        echo "the kernel was booted with 32-bit support switched off (ia32_emulation= in /proc/cmdline)"
+    elif [ ! -x /usr/lib/wine/wine ]; then
+        echo "Wine's 32-bit loader (/usr/lib/wine/wine, package wine32:i386) is not installed"
+    else
+        echo "the kernel refuses to start 32-bit programs ($(/usr/lib/wine/wine --version 2>&1 | head -n 1))"
+    fi
+}
