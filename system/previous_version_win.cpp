@@ -199,6 +199,10 @@ void UndoRecords(RemovalContext& context) {
             ++repeats;
             continue;
         }
+        if (IsEmptyBatchRecord(*record)) {
+            CutLogAt(context, index);
+            continue;
+        }
         const bool plausible = IsPlausibleRecord(*record, context.Log, context.Places);
         const bool own = plausible && IsProductsOwn(*record, context.Log, context.Places);
         if (IsRunLogOpen() && record->Type != ServiceStartedRecord)
@@ -210,7 +214,7 @@ void UndoRecords(RemovalContext& context) {
         if (own) {
             const bool present = IsPresent(*record);
             UndoRecord(context, *record);
-            if (present)
+            if (present && context.Options.Paced)
                 Sleep(kRecordPauseMs);
         } else if (record->Type != ServiceStartedRecord) {
             ++context.Refused;
@@ -255,7 +259,8 @@ DWORD WINAPI RemovalWorker(void* parameter) {
     ReportStage(context, RemovalStage::RemovingFolders);
     DeleteOwnLog(context);
     RemoveInstallFolders(context);
-    Sleep(kFinalPauseMs);
+    if (context.Options.Paced)
+        Sleep(kFinalPauseMs);
     return 0;
 }
 
@@ -362,6 +367,7 @@ std::vector<std::u16string> RemoveInstallationByLog(const std::u16string& logPat
     // A kill can cut the newest record of a journal in half; the whole
     // records before it are still the run's.
     options.AcceptDamagedTail = true;
+    options.Paced = !state.Options.Unattended;
     return RunRemoval(logPath, options, [&](const std::u16string& folder) {
                if (report)
                    report(state, folder);

@@ -65,6 +65,10 @@ struct RemovalOptions {
     bool WholeInstallFolder = false;
     RemovalStageReporter OnStage = nullptr;
     void* StageContext = nullptr;
+    // Pauses after each record undone and at the end, so that a window
+    // showing the removal can be followed; a run without a window (quiet,
+    // script.ini) never pauses.
+    bool Paced = false;
 };
 
 struct RemovalResult {

@@ -92,6 +92,10 @@ bool IsBaseFolderOrAbove(std::u16string_view path, std::u16string_view baseFolde
     return EqualPathText(path, baseFolder.substr(0, path.size()));
 }
 
+bool IsEmptyBatchRecord(const ActionRecord& record) {
+    return record.Type == DriverUninstallRecord && RecordText(record).empty();
+}
+
 bool IsPlausibleRecord(const ActionRecord& record, const UninstallLog& log, const RemovalPlaces& places) {
     std::u16string text = RecordText(record);
     switch (record.Type) {

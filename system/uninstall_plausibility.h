@@ -54,6 +54,12 @@ bool LogHeaderNamesFolder(const UninstallLog& log, std::u16string_view folder);
 // for (ServiceStartedRecord, unknown types) give false.
 bool IsPlausibleRecord(const ActionRecord& record, const UninstallLog& log, const RemovalPlaces& places);
 
+// True for a DriverUninstallRecord with an empty path: a driver batch set
+// without an uninstall batch, recorded by the installation all the same.
+// There is nothing to run, so a removal counts it as done, neither undone
+// nor refused.
+bool IsEmptyBatchRecord(const ActionRecord& record);
+
 // Plausible records still name things by name, and a planted log can name a
 // foreign service, Run value or menu entry that happens to carry a name of
 // the product's kind. The tests below compare what the machine holds under

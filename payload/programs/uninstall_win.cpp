@@ -214,6 +214,7 @@ ExitCode RemoveProduct(CopyRun& run) {
     options.OnStage = ReportStage;
     options.StageContext = &run;
     options.WholeInstallFolder = true;
+    options.Paced = !run.Request.Quiet;
     RemovalResult result = RemoveInstallation(run.Request.LogPath, options);
     if (!result.Found && !run.MovedOriginal.empty()) {
         // Nothing was removed after all (the log went meanwhile): the
