@@ -85,7 +85,8 @@ class PeImageTest(unittest.TestCase):
         # A delayed slot whose stub was dropped by the linker starts out as 0.
         data = bytearray(self.data)
         descriptor = self.image.delay_descriptors()[0]
-        struct.pack_into("<I", data, self.file_offset(descriptor.iat_rva), 0)
+        offset, size = self.file_offset(descriptor.iat_rva), self.image.pointer_size
+        data[offset:offset + size] = bytes(size)
         code, output = self.check(data)
         self.assertEqual(code, 1)
         self.assertIn(f"{descriptor.dll}!{descriptor.functions[0]}: slot starts out as 0", output)
