@@ -108,3 +108,16 @@ function(ship_program target)
         "${PROJECT_SOURCE_DIR}/tools/pe/delay_imports.py"
         ${SHIP_SIGN_CERT} ${SHIP_SIGN_KEY} ${SHIP_SIGN_KEY_PASSWORD_FILE})
 endfunction()
+
+# add_shipped_program(TARGET OUTPUT_NAME OUTPUT_DIRECTORY DESCRIPTION sources...)
+#   A Windows executable that leaves the build: linked without a timestamp
+#   (the same sources give the same bytes, and so the same package), with the
+#   system-folder-only library search, and shipped (ship_program: stripped,
+#   and signed, as it is linked, before a package is staged from it).
+function(add_shipped_program target output_name output_dir description)
+    add_executable(${target} ${ARGN})
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name} RUNTIME_OUTPUT_DIRECTORY ${output_dir})
+    target_link_options(${target} PRIVATE -municode -Wl,--no-insert-timestamp)
+    target_link_libraries(${target} PRIVATE dll_search_win)
+    ship_program(${target} DESCRIPTION "${description}")
+endfunction()

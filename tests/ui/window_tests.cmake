@@ -40,7 +40,7 @@ endif()
 # The uninstaller as Windows and deployment tools run it (uninstall_test.sh).
 if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
     add_test(NAME uninstall_tests
-             COMMAND ${PROJECT_SOURCE_DIR}/tests/uninstall/uninstall_test.sh
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/app/uninstaller/uninstall_test.sh
                      --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/uninstall_tests
                      --installer $<TARGET_FILE:TrovalisInstallV7> --exit-code-of $<TARGET_FILE:ExitCodeOf>
                      --snapshot $<TARGET_FILE:machine_snapshot> --probe $<TARGET_FILE:window_probe>)

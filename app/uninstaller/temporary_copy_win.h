@@ -63,3 +63,18 @@ void HandBackExitCode(RemovalCopyArguments& arguments, ExitCode code);
 // `movedOriginal` (its file, moved out of the installation), and marks the
 // copy's own file and folder for deletion at the next restart.
 void FinishRemovalCopy(RemovalCopyArguments& arguments, const std::u16string& movedOriginal);
+
+// The copy's state while it removes the product.
+struct CopyRun {
+    RemovalRequest Request;
+    std::u16string Product;
+    std::u16string MovedOriginal;  // the first process's file, moved out; empty while in place
+    HWND Window = nullptr;         // the progress window; null when quiet
+    HWND Lines = nullptr;
+    ExitCode Code = ExitCode::Failed;
+};
+
+// The copy's whole run (args start with kRemovalCopySwitch): takes the run
+// mutex, removes the product (with the progress window unless quiet), hands
+// the exit code back and cleans up after the first process. Returns the code.
+int RunCopy(const std::vector<std::u16string>& args);

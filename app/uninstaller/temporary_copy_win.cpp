@@ -1,10 +1,15 @@
-#include "payload/programs/uninstall_copy_win.h"
+#include "app/uninstaller/temporary_copy_win.h"
 
 #include <sddl.h>
 
 #include <cstdlib>
 
+#include "app/uninstaller/progress_window_win.h"
+#include "engine/uninstall_log.h"
+#include "system/file_ops_win.h"
 #include "system/path_names.h"
+#include "system/previous_version_win.h"
+#include "system/run_log.h"
 #include "system/text.h"
 #include "system/text_win.h"
 
@@ -213,4 +218,129 @@ void FinishRemovalCopy(RemovalCopyArguments& arguments, const std::u16string& mo
         return;
     MoveFileExW(WidePtr(own), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     MoveFileExW(WidePtr(FolderOf(own)), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+// ---------------------------------------------------------------------------
+// The copy's own run: the removal, its exit code handed back.
+
+namespace {
+
+std::u16string Number(int64_t value) {
+    return Utf8ToUtf16(std::to_string(value));
+}
+
+const char16_t* EnglishStage(RemovalStage stage) {
+    switch (stage) {
+        case RemovalStage::StoppingPrograms:
+            return u"stopping programs and services";
+        case RemovalStage::UndoingRecords:
+            return u"undoing the log's records";
+        default:
+            return u"removing the emptied folders";
+    }
+}
+
+// A running program's file can be renamed within its volume: moved into the
+// copy's folder, it no longer keeps the installation folder from going.
+void MoveOriginalAway(CopyRun& run) {
+    const std::u16string target = FolderOf(OwnProgramPath()) + u"\\Uninstall-original.exe";
+    if (MoveFileExW(WidePtr(run.Request.OriginalPath), WidePtr(target), MOVEFILE_REPLACE_EXISTING)) {
+        run.MovedOriginal = target;
+        WriteLogResult("removal", "move-uninstaller", true, 0, run.Request.OriginalPath);
+    } else {
+        WriteLogResult("removal", "move-uninstaller", false, GetLastError(), run.Request.OriginalPath);
+    }
+}
+
+// The first process's file leaves the installation folder only once every
+// record is undone: a removal killed before that leaves the uninstaller in
+// place, to be run again.
+void ReportStage(RemovalStage stage, void* context) {
+    CopyRun& run = *static_cast<CopyRun*>(context);
+    WriteLogLine("info", u"stage " + std::u16string(EnglishStage(stage)));
+    if (stage == RemovalStage::RemovingFolders)
+        MoveOriginalAway(run);
+    ShowStage(run, stage);
+}
+
+// `folderLeft`: the installation folder is still there although nothing of
+// this program's own kept it.
+ExitCode CodeOf(const RemovalResult& result, const std::u16string& folder, bool folderLeft) {
+    if (!result.Found)
+        return ExitCode::NothingToRemove;
+    for (const std::u16string& left : result.Leftovers)
+        WriteLogLine("error", u"left " + left);
+    if (folderLeft)
+        WriteLogLine("error", u"left " + folder);
+    if (result.Refused > 0)
+        WriteLogLine("error", Number(static_cast<int64_t>(result.Refused)) +
+                                  u" record(s) refused by the checks on what a log may name: they stay");
+    if (result.DamagedTail)
+        WriteLogLine("error",
+                     u"the uninstall log is damaged after its last whole record: what it named beyond "
+                     u"that stays");
+    return result.DamagedTail || result.Refused > 0 || !result.Leftovers.empty() || folderLeft ? ExitCode::Failed
+                                                                                               : ExitCode::Success;
+}
+
+ExitCode RemoveProduct(CopyRun& run) {
+    UniqueKernelHandle mutex = TakeRunMutex();
+    if (!mutex) {
+        WriteLogLine("error", u"another installation or removal of this product is running");
+        return ExitCode::AnotherRunInProgress;
+    }
+    RemovalOptions options;
+    options.AcceptDamagedTail = true;
+    // Spared even when moved: the first process, waiting for this one, must
+    // never be taken for a running program of the product and ended.
+    options.Spared = run.Request.OriginalPath;
+    options.OnStage = ReportStage;
+    options.StageContext = &run;
+    options.WholeInstallFolder = true;
+    options.Paced = !run.Request.Quiet;
+    RemovalResult result = RemoveInstallation(run.Request.LogPath, options);
+    if (!result.Found && !run.MovedOriginal.empty()) {
+        // Nothing was removed after all (the log went meanwhile): the
+        // uninstaller goes back where it was.
+        MoveFileExW(WidePtr(run.MovedOriginal), WidePtr(run.Request.OriginalPath), 0);
+        run.MovedOriginal.clear();
+    }
+    // A spared file keeps its folder until the first process has ended.
+    const std::u16string folder = FolderOf(run.Request.LogPath);
+    return CodeOf(result, folder, !run.MovedOriginal.empty() && PathExists(folder));
+}
+
+// The fallback when the first process's file could not be moved away (the
+// temporary folder on another volume): it goes once that process has ended,
+// and with it the folders it kept.
+void RemoveSparedOriginal(const CopyRun& run) {
+    DeleteFileW(WidePtr(run.Request.OriginalPath));
+    const std::u16string folder = FolderOf(run.Request.OriginalPath);
+    RemoveDirectoryW(WidePtr(folder));
+    RemoveDirectoryW(WidePtr(FolderOf(folder)));
+}
+
+}  // namespace
+
+int RunCopy(const std::vector<std::u16string>& args) {
+    std::optional<RemovalCopyArguments> arguments = ParseRemovalCopyArguments(args);
+    if (!arguments)
+        return static_cast<int>(ExitCode::InvalidCommandLine);
+    CopyRun run;
+    run.Request = arguments->Request;
+    if (!run.Request.RunLogPath.empty())
+        AppendToRunLog(run.Request.RunLogPath);
+    WriteLogLine("info", u"temporary copy " + OwnProgramPath());
+    UninstallLog header;
+    if (LoadUninstallLogPrefix(header, run.Request.LogPath) != LogPrefixParse::Unreadable)
+        run.Product = header.Product;
+    const ExitCode code = run.Request.Quiet ? RemoveProduct(run) : RemoveWithProgress(run, RemoveProduct);
+    CloseRunLog();
+    const bool spared =
+        run.MovedOriginal.empty() && code != ExitCode::NothingToRemove && code != ExitCode::AnotherRunInProgress;
+    HandBackExitCode(*arguments, code);
+    FinishRemovalCopy(*arguments, run.MovedOriginal);
+    if (spared)
+        RemoveSparedOriginal(run);
+    return static_cast<int>(code);
 }

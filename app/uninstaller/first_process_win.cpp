@@ -1,0 +1,97 @@
+// The uninstaller's first process: the one Windows, a deployment tool or a
+// script starts. It checks the uninstall.log beside it, asks for confirmation
+// unless quiet, and hands the work to a temporary copy of itself
+// (temporary_copy_win.h), ending only when the copy reports that the product
+// is gone.
+#include "app/uninstaller/first_process_win.h"
+
+#include <optional>
+
+#include "app/uninstaller/temporary_copy_win.h"
+#include "app/uninstaller/uninstall_texts.h"
+#include "engine/run_contract.h"
+#include "engine/uninstall_log.h"
+#include "system/path_names.h"
+#include "system/product_constants.h"
+#include "system/run_log.h"
+#include "system/text_win.h"
+#include "system/uninstall_plausibility.h"
+#include "ui/program_run_win.h"
+
+namespace {
+
+constexpr char16_t kProgramName[] = u"Uninstall.exe";
+constexpr char16_t kLogFileName[] = u"uninstall.log";
+
+uint32_t ProductLanguage() {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, reinterpret_cast<const wchar_t*>(kProductKeyPath), L"LanguageID",
+                     RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return 0;
+    return value;
+}
+
+void ShowMessage(const std::u16string& text, const std::u16string& title, UINT icon) {
+    MessageBoxW(nullptr, WidePtr(text), WidePtr(title), MB_OK | icon);
+}
+
+// The installation beside this program: its log's header, when the log can
+// be read at least that far and names this program's own folder.
+std::optional<UninstallLog> InstallationBeside(const std::u16string& logPath) {
+    UninstallLog log;
+    if (LoadUninstallLogPrefix(log, logPath) == LogPrefixParse::Unreadable ||
+        !LogHeaderNamesFolder(log, FolderOf(logPath)))
+        return std::nullopt;
+    return log;
+}
+
+ExitCode NothingHere(const std::u16string& logPath, const CommandLineOptions& options, uint32_t lang) {
+    WriteLogLine("error", u"no uninstall log of an installation in this folder: " + logPath);
+    if (!options.Quiet)
+        ShowMessage(UninstallTextOf(UninstallText::NothingToRemove, lang, FileNameOfPath(FolderOf(logPath))),
+                    UninstallTextOf(UninstallText::ConfirmTitle, lang, FileNameOfPath(FolderOf(logPath))),
+                    MB_ICONINFORMATION);
+    return ExitCode::NothingToRemove;
+}
+
+bool Confirmed(const std::u16string& product, uint32_t lang) {
+    return MessageBoxW(nullptr, WidePtr(UninstallTextOf(UninstallText::Confirm, lang, product)),
+                       WidePtr(UninstallTextOf(UninstallText::ConfirmTitle, lang, product)),
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
+}
+
+}  // namespace
+
+int RunFirstProcess(const std::vector<std::u16string>& args, std::u16string_view version) {
+    std::optional<ExitCode> endNow;
+    const CommandLineOptions options = ReadProgramCommandLine(args, UninstallerSwitches(), kProgramName, &endNow);
+    if (endNow)
+        return static_cast<int>(*endNow);
+    const std::u16string own = OwnProgramPath();
+    const std::u16string logPath = FolderOf(own) + u"\\" + kLogFileName;
+    std::optional<UninstallLog> installation = InstallationBeside(logPath);
+    // Without a header the folder's name stands for the product.
+    const std::u16string product = installation ? installation->Product : FileNameOfPath(FolderOf(own));
+    std::optional<std::u16string> runLog =
+        RunLogPath(options.Log, options.Quiet, u"Uninstall-" + (product.empty() ? u"product" : product) + u".log");
+    if (runLog)
+        OpenRunLog(*runLog);
+    LogProgramStart(version);
+    const uint32_t lang = ProductLanguage();
+    if (!installation)
+        return EndRun(NothingHere(logPath, options, lang), RunKind::Removal);
+    WriteLogLine("info", u"installation " + FolderOf(logPath) + u" of " + installation->Company + u" " + product);
+    if (!options.Quiet && !Confirmed(product, lang)) {
+        WriteLogLine("info", u"the removal was declined");
+        return EndRun(ExitCode::UserCancelled, RunKind::Removal);
+    }
+    RemovalRequest request{logPath, own, runLog.value_or(u""), options.Quiet, lang};
+    WriteLogLine("info", u"the removal goes on in a temporary copy of this program");
+    // The copy writes to the log now; it hands it back with the exit code.
+    CloseRunLog();
+    const ExitCode code = RunRemovalCopy(request);
+    if (runLog)
+        AppendToRunLog(*runLog);
+    return EndRun(code, RunKind::Removal);
+}
