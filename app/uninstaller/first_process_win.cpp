@@ -63,7 +63,7 @@ bool Confirmed(const std::u16string& product, uint32_t lang) {
 
 }  // namespace
 
-int RunFirstProcess(const std::vector<std::u16string>& args, std::u16string_view version) {
+int RunFirstProcess(const std::vector<std::u16string>& args, const char16_t* version) {
     std::optional<ExitCode> endNow;
     const CommandLineOptions options = ReadProgramCommandLine(args, UninstallerSwitches(), kProgramName, &endNow);
     if (endNow)

@@ -12,6 +12,7 @@
 #include "system/run_log.h"
 #include "system/text.h"
 #include "system/text_win.h"
+#include "ui/program_run_win.h"
 
 std::u16string OwnProgramPath() {
     wchar_t path[MAX_PATH] = {};
