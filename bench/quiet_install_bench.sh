@@ -16,6 +16,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../tests/wine/wine-suite.sh"
+. "$here/files_installer.sh"
 runs=9
 before=
 suite_options bin payload pkgtool runs before -- "$@"
@@ -31,15 +32,7 @@ target=x86-unicode
 case "$(objdump -f "$bin/TrovalisInstallV7.exe" 2>/dev/null)" in *pei-x86-64*) target=amd64-unicode ;; esac
 
 # Our installer with the files-only package.
-cat >"$work/files.manifest" <<'M'
-root ZorvanelleV7
-company "Zorvanelle"
-product "ZorvanelleV7"
-uninstaller "Uninstall.exe"
-M
-"$pkgtool" build "$work/files.manifest" "$work/payload" -o "$work/files.pkg" >/dev/null
-cp "$work/TrovalisInstallV7.exe" "$work/Files.exe"
-wine 'C:\bench\replace_package.exe' 'C:\bench\Files.exe' 'C:\bench\files.pkg' </dev/null >/dev/null 2>&1
+make_files_installer "$pkgtool"
 if [ -n "$before" ]; then
     cp "$before" "$work/Before.exe"
     wine 'C:\bench\replace_package.exe' 'C:\bench\Before.exe' 'C:\bench\files.pkg' </dev/null >/dev/null 2>&1

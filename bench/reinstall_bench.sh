@@ -12,6 +12,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../tests/wine/wine-suite.sh"
+. "$here/files_installer.sh"
 runs=9
 files=2000
 suite_options bin payload pkgtool runs files -- "$@"
@@ -22,15 +23,7 @@ cp "$payload/Uninstall.exe" "$work/payload/"
 cp "$bin/TrovalisInstallV7.exe" "$bin/time_process.exe" "$bin/replace_package.exe" "$work/"
 head -c 4096 /dev/urandom >"$work/block"
 for i in $(seq 1 "$files"); do cp "$work/block" "$work/payload/data/file$i.bin"; done
-cat >"$work/files.manifest" <<'M'
-root ZorvanelleV7
-company "Zorvanelle"
-product "ZorvanelleV7"
-uninstaller "Uninstall.exe"
-M
-"$pkgtool" build "$work/files.manifest" "$work/payload" -o "$work/files.pkg" >/dev/null
-cp "$work/TrovalisInstallV7.exe" "$work/Files.exe"
-wine 'C:\bench\replace_package.exe' 'C:\bench\Files.exe' 'C:\bench\files.pkg' </dev/null >/dev/null 2>&1
+make_files_installer "$pkgtool"
 
 declare -A times
 n=0
