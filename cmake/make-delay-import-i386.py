@@ -158,17 +158,18 @@ def members(stem, dll, exports):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--def", "--dll", "--as", "--ar", "--output"):
-        parser.add_argument(option, required=True)
+    for option, name in (("--def", "def_file"), ("--dll", "dll"), ("--as", "assembler"), ("--ar", "ar"),
+                         ("--output", "output")):
+        parser.add_argument(option, dest=name, required=True)
     args = parser.parse_args()
-    exports = read_exports(args.__dict__["def"])
+    exports = read_exports(args.def_file)
     if not exports:
-        sys.exit(f"{args.__dict__['def']} names no exported function")
+        sys.exit(f"{args.def_file} names no exported function")
     stem = re.sub(r"[^A-Za-z0-9]", "_", os.path.splitext(args.dll)[0].lower()) + "_delay"
     with tempfile.TemporaryDirectory() as work:
         listing = list(members(stem, args.dll, exports))
         with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-            jobs = [pool.submit(assemble, args.__dict__["as"], source, os.path.join(work, name))
+            jobs = [pool.submit(assemble, args.assembler, source, os.path.join(work, name))
                     for name, source in listing]
             for job in jobs:
                 job.result()
