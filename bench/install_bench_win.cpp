@@ -39,14 +39,14 @@
 #include "engine/install_run_win.h"
 #include "engine/install_sequence_win.h"
 #include "engine/install_worker_win.h"
-#include "system/com_win.h"
-#include "system/file_ops_win.h"
-#include "system/path_names.h"
-#include "system/process_control_win.h"
-#include "system/product_constants.h"
-#include "system/service_control_win.h"
-#include "system/shell_entries_win.h"
-#include "system/text_win.h"
+#include "platform/com_win.h"
+#include "platform/file_ops_win.h"
+#include "platform/path_names.h"
+#include "platform/process_control_win.h"
+#include "platform/product_constants.h"
+#include "platform/service_control_win.h"
+#include "platform/shell_entries_win.h"
+#include "platform/text_win.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <iterator>
 #include <vector>
 
-#include "engine/installer_state.h"
+#include "records/installer_state.h"
 
 namespace {
 

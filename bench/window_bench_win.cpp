@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "system/unique_handle_win.h"
+#include "platform/unique_handle_win.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "config/language_table.h"
-#include "engine/installer_state.h"
+#include "records/installer_state.h"
 
 // The window's two language choice controls, in the order they are shown.
 enum class LanguageChoice : uint8_t {

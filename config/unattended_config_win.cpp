@@ -9,9 +9,9 @@
 #include <string>
 
 #include "config/unattended_config.h"
-#include "system/path_names.h"
-#include "system/text_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/path_names.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
 
 namespace {
 

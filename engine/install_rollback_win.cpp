@@ -5,14 +5,14 @@
 
 #include "engine/install_run_win.h"
 #include "engine/install_worker_win.h"
-#include "system/file_ops_win.h"
-#include "system/path_names.h"
-#include "system/process_control_win.h"
-#include "system/record_undo_win.h"
-#include "system/run_log.h"
-#include "system/service_control_win.h"
-#include "system/text.h"
-#include "system/text_win.h"
+#include "platform/file_ops_win.h"
+#include "platform/path_names.h"
+#include "platform/process_control_win.h"
+#include "platform/run_log.h"
+#include "platform/service_control_win.h"
+#include "platform/text.h"
+#include "platform/text_win.h"
+#include "removal/record_undo_win.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/installer_state.h"
 #include "engine/uninstall_journal_win.h"
-#include "engine/uninstall_log.h"
+#include "records/installer_state.h"
+#include "records/uninstall_log.h"
 
 struct InstallRun {
     InstallerState& State;

@@ -4,10 +4,10 @@
 
 #include "engine/install_run_win.h"
 #include "engine/install_worker_win.h"
-#include "system/com_win.h"
-#include "system/path_names.h"
-#include "system/previous_version_win.h"
-#include "system/run_log.h"
+#include "platform/com_win.h"
+#include "platform/path_names.h"
+#include "platform/run_log.h"
+#include "removal/previous_version_win.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 // Product ends at once with WorkerFinished, touching nothing.
 #pragma once
 
-#include "engine/installer_state.h"
+#include "records/installer_state.h"
 
 // Runs one installation on `state`; pass it to StartInstallWorker.
 void InstallWorker(InstallerState& state);

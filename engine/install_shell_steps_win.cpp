@@ -9,11 +9,12 @@
 #include <cstdio>
 
 #include "engine/install_run_win.h"
-#include "system/file_ops_win.h"
-#include "system/path_names.h"
-#include "system/shell_entries_win.h"
-#include "system/shortcut_win.h"
-#include "system/text.h"
+#include "engine/package_files_win.h"
+#include "platform/file_ops_win.h"
+#include "platform/path_names.h"
+#include "platform/shell_entries_win.h"
+#include "platform/shortcut_win.h"
+#include "platform/text.h"
 
 #ifndef INSTALLER_VERSION
 #define INSTALLER_VERSION "0.0.0"

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "system/unique_handle_win.h"
+#include "platform/unique_handle_win.h"
 
-#include "system/run_log.h"
-#include "system/text.h"
+#include "platform/run_log.h"
+#include "platform/text.h"
 
 namespace {
 

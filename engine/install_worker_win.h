@@ -12,8 +12,8 @@
 #include <memory>
 #include <string_view>
 
-#include "engine/installer_state.h"
 #include "engine/progress.h"
+#include "records/installer_state.h"
 
 // The body of one run, executed on the worker thread.
 using InstallSequence = void (*)(InstallerState& state);

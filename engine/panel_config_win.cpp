@@ -1,8 +1,8 @@
 #include <vector>
 
 #include "engine/panel_config.h"
-#include "system/file_ops_win.h"
-#include "system/path_names.h"
+#include "platform/file_ops_win.h"
+#include "platform/path_names.h"
 
 bool WritePanelConfig(const PanelConfig& config, const std::u16string& path) {
     // The configuration folder is shared by every user: the file is written

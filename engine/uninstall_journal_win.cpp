@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "system/run_log.h"
-#include "system/text_win.h"
+#include "platform/run_log.h"
+#include "platform/text_win.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/uninstall_log.h"
-#include "system/unique_handle_win.h"
+#include "platform/unique_handle_win.h"
+#include "records/uninstall_log.h"
 
 struct UninstallJournal {
     UniqueFile File;

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "system/text.h"
+#include "platform/text.h"
 
 namespace {
 

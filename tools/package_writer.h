@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/install_script.h"
+#include "records/install_script.h"
 
 // Appends little-endian values and NUL-terminated UTF-16LE strings.
 void AppendU8(std::vector<uint8_t>& out, uint8_t value);

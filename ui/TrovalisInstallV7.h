@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/run_contract.h"
+#include "records/run_outcome.h"
 #include "ui/dialog_framework_win.h"
 
 class CTrovalisInstallV7App : public CWinApp {

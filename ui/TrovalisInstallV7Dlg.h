@@ -28,8 +28,8 @@
 #include "config/language_choice.h"
 #include "config/language_table.h"
 #include "config/unattended_config.h"
-#include "engine/installer_state.h"
-#include "engine/run_contract.h"
+#include "records/installer_state.h"
+#include "records/run_outcome.h"
 #include "ui/TrovalisInstallV7Timers.h"
 #include "ui/dialog_framework_win.h"
 #include "ui/skin_surface_win.h"
@@ -37,7 +37,7 @@
 class CDlgLicense;
 
 // The program's exit code, from how the run ended (the codes of
-// engine/run_contract.h).
+// app/run_contract.h).
 enum class InstallerExitCode : int {
     Ok = 0,                   // no installation was attempted, or it completed
     Cancelled = 1602,         // the user cancelled the installation; it was rolled back

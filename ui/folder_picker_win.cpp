@@ -4,7 +4,7 @@
 
 #include <shlobj.h>
 
-#include "system/text_win.h"
+#include "platform/text_win.h"
 
 std::optional<InstallPathChoice> InstallPathForFolder(std::u16string_view folder,
                                                       std::u16string_view company,

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/installer_state.h"
+#include "records/installer_state.h"
 
 // The LanguageIndex a language identifier asks for: 2052 Chinese, 1040
 // Italian, 1031 German, 1042 Korean, every other value English.

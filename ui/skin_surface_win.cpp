@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "system/com_win.h"
-#include "system/text_win.h"
+#include "platform/com_win.h"
+#include "platform/text_win.h"
 
 namespace {
 

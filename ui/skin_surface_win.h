@@ -21,7 +21,7 @@
 
 #include "config/language_choice.h"
 #include "config/language_table.h"
-#include "system/unique_handle_win.h"
+#include "platform/unique_handle_win.h"
 #include "ui/skin_controls_win.h"
 #include "ui/skin_layout.h"
 #include "ui/skin_text_win.h"

@@ -7,21 +7,14 @@ add_library(ui_window_core STATIC ${CMAKE_CURRENT_LIST_DIR}/TrovalisInstallV7Tim
 target_include_directories(ui_window_core PUBLIC ${PROJECT_SOURCE_DIR})
 
 if(WIN32)
-    # What both programs do around their work (command line, run log, run
-    # mutex, exit code); the uninstaller links it too.
-    add_library(ui_program_run STATIC ${CMAKE_CURRENT_LIST_DIR}/program_run_win.cpp)
-    target_include_directories(ui_program_run PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(ui_program_run PUBLIC engine_core system_win shell32 user32)
-
     add_library(ui_window_win STATIC
         ${CMAKE_CURRENT_LIST_DIR}/dialog_framework_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/folder_picker_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/DlgLicense.cpp
         ${CMAKE_CURRENT_LIST_DIR}/TrovalisInstallV7Dlg.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/TrovalisInstallV7.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/quiet_install_win.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/TrovalisInstallV7.cpp)
     target_include_directories(ui_window_win PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(ui_window_win PUBLIC
-        ui_program_run ui_window_core ui_skin_win ui_core sequence_win engine_win engine_core config_win config_core
+        ui_window_core ui_skin_win ui_core sequence_win engine_win engine_core config_win config_core
         delay_gdiplus shell32 ole32 user32 gdi32)
 endif()

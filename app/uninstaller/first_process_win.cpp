@@ -7,16 +7,16 @@
 
 #include <optional>
 
+#include "app/program_run_win.h"
+#include "app/run_contract.h"
 #include "app/uninstaller/temporary_copy_win.h"
 #include "app/uninstaller/uninstall_texts.h"
-#include "engine/run_contract.h"
-#include "engine/uninstall_log.h"
-#include "system/path_names.h"
-#include "system/product_constants.h"
-#include "system/run_log.h"
-#include "system/text_win.h"
-#include "system/uninstall_plausibility.h"
-#include "ui/program_run_win.h"
+#include "platform/path_names.h"
+#include "platform/product_constants.h"
+#include "platform/run_log.h"
+#include "platform/text_win.h"
+#include "removal/uninstall_log_file_win.h"
+#include "removal/uninstall_plausibility.h"
 
 namespace {
 

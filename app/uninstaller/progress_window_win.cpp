@@ -4,7 +4,7 @@
 #include "app/uninstaller/progress_window_win.h"
 
 #include "app/uninstaller/uninstall_texts.h"
-#include "system/text_win.h"
+#include "platform/text_win.h"
 
 namespace {
 

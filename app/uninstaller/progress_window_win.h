@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
+#include "app/run_contract.h"
 #include "app/uninstaller/temporary_copy_win.h"
-#include "engine/run_contract.h"
-#include "system/previous_version_win.h"
+#include "removal/previous_version_win.h"
 
 // Shows the progress window and runs `remove` on a thread of its own while
 // the window shows each stage (ShowStage) and then the result; returns

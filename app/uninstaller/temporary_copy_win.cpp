@@ -4,15 +4,15 @@
 
 #include <cstdlib>
 
+#include "app/program_run_win.h"
 #include "app/uninstaller/progress_window_win.h"
-#include "engine/uninstall_log.h"
-#include "system/file_ops_win.h"
-#include "system/path_names.h"
-#include "system/previous_version_win.h"
-#include "system/run_log.h"
-#include "system/text.h"
-#include "system/text_win.h"
-#include "ui/program_run_win.h"
+#include "platform/file_ops_win.h"
+#include "platform/path_names.h"
+#include "platform/run_log.h"
+#include "platform/text.h"
+#include "platform/text_win.h"
+#include "removal/previous_version_win.h"
+#include "removal/uninstall_log_file_win.h"
 
 std::u16string OwnProgramPath() {
     wchar_t path[MAX_PATH] = {};

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_contract.h"
-#include "system/unique_handle_win.h"
+#include "app/run_contract.h"
+#include "platform/unique_handle_win.h"
 
 // What the first process hands to the copy.
 struct RemovalRequest {

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "app/program_run_win.h"
 #include "app/uninstaller/first_process_win.h"
 #include "app/uninstaller/temporary_copy_win.h"
-#include "system/dll_search_win.h"
-#include "ui/program_run_win.h"
+#include "platform/dll_search_win.h"
 
 #ifndef INSTALLER_VERSION
 #define INSTALLER_VERSION "0.0.0"

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "payload/programs/program_files_win.h"
-#include "system/dll_search_win.h"
-#include "system/text.h"
-#include "system/text_win.h"
+#include "platform/dll_search_win.h"
+#include "platform/text.h"
+#include "platform/text_win.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "system/text.h"
+#include "platform/text.h"
 
 namespace {
 

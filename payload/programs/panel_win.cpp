@@ -18,10 +18,10 @@
 
 #include "payload/programs/panel_view.h"
 #include "payload/programs/program_files_win.h"
-#include "system/dll_search_win.h"
-#include "system/product_constants.h"
-#include "system/text_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/dll_search_win.h"
+#include "platform/product_constants.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
 
 namespace {
 

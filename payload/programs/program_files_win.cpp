@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "system/unique_handle_win.h"
+#include "platform/unique_handle_win.h"
 
 namespace {
 

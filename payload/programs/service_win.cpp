@@ -12,8 +12,8 @@
 #include <string>
 
 #include "payload/programs/program_files_win.h"
-#include "system/dll_search_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/dll_search_win.h"
+#include "platform/unique_handle_win.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/install_script.h"
+#include "records/install_script.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/package.h"
-#include "system/text.h"
+#include "platform/text.h"
+#include "records/package.h"
 #include "tests/support/shipped_package.h"
 #include "tools/package_writer.h"
 

@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/installer_state.h"
-#include "engine/package.h"
-#include "system/text.h"
+#include "platform/program_folder.h"
+#include "platform/text.h"
+#include "records/installer_state.h"
+#include "records/package.h"
 #include "tests/support/package_paths.h"
 #include "tests/support/shipped_package.h"
 #include "tools/package_writer.h"

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_script.h"
-#include "engine/installer_state.h"
-#include "engine/package.h"
-#include "system/text.h"
+#include "platform/text.h"
+#include "records/install_script.h"
+#include "records/installer_state.h"
+#include "records/package.h"
 #include "tests/support/shipped_package.h"
 #include "tools/package_writer.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/package.h"
+#include "records/package.h"
 
 namespace {
 

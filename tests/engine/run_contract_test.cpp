@@ -2,8 +2,8 @@
 // line format.
 #include <gtest/gtest.h>
 
-#include "engine/run_contract.h"
-#include "system/run_log.h"
+#include "app/run_contract.h"
+#include "platform/run_log.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "system/directory_walk.h"
+#include "platform/directory_walk.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
-#include "system/path_names.h"
+#include "platform/path_names.h"
+#include "records/package.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "system/text.h"
+#include "platform/text.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/installer_state.h"
-#include "engine/package.h"
+#include "records/installer_state.h"
+#include "records/package.h"
 #include "tests/support/shipped_package.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/uninstall_log.h"
+#include "records/uninstall_log.h"
 
 namespace {
 

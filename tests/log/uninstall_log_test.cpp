@@ -1,5 +1,5 @@
-#include "engine/uninstall_log.h"
-#include "system/key_record.h"
+#include "records/uninstall_log.h"
+#include "records/key_record.h"
 
 #include <gtest/gtest.h>
 

@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
-#include "engine/uninstall_log.h"
-#include "system/key_record.h"
-#include "system/product_constants.h"
-#include "system/text.h"
-#include "system/text_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/product_constants.h"
+#include "platform/text.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
+#include "records/key_record.h"
+#include "removal/uninstall_log_file_win.h"
 #include "tests/sequence/machine_state_win.h"
 #include "tests/sequence/sequence_harness_win.h"
 #include "tests/windows/test_files_win.h"

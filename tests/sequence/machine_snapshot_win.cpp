@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "system/text_win.h"
+#include "platform/text_win.h"
 #include "tests/sequence/machine_state_win.h"
 
 int wmain(int argc, wchar_t** argv) {

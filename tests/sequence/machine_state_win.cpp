@@ -9,11 +9,11 @@
 #include <set>
 #include <system_error>
 
-#include "system/product_constants.h"
-#include "system/service_control_win.h"
-#include "system/text.h"
-#include "system/text_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/product_constants.h"
+#include "platform/service_control_win.h"
+#include "platform/text.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
 
 namespace {
 

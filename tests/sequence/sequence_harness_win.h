@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/installer_state.h"
 #include "engine/progress.h"
+#include "records/installer_state.h"
 #include "tests/support/package_paths.h"
 #include "tools/package_writer.h"
 

@@ -13,15 +13,15 @@
 #include <thread>
 #include <vector>
 
-#include "engine/install_script.h"
 #include "engine/install_sequence_win.h"
-#include "engine/uninstall_log.h"
-#include "system/previous_version_win.h"
-#include "system/product_constants.h"
-#include "system/service_control_win.h"
-#include "system/text.h"
-#include "system/text_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/product_constants.h"
+#include "platform/service_control_win.h"
+#include "platform/text.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
+#include "records/install_script.h"
+#include "removal/previous_version_win.h"
+#include "removal/uninstall_log_file_win.h"
 #include "tests/sequence/machine_state_win.h"
 #include "tests/sequence/sequence_harness_win.h"
 #include "tests/support/shipped_package.h"

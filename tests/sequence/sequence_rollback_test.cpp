@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "system/text.h"
-#include "system/text_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/text.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
 #include "tests/sequence/machine_state_win.h"
 #include "tests/sequence/sequence_harness_win.h"
 #include "tests/windows/test_files_win.h"

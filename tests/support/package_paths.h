@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/package.h"
+#include "records/package.h"
 
 // "folder\name" for a file in a folder, the bare name for a file of the root.
 inline std::u16string RelativePathOf(const PackageFile& file) {

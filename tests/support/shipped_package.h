@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_script.h"
+#include "records/install_script.h"
 #include "tools/package_writer.h"
 
 inline constexpr char16_t kShippedCompany[] = u"Zorvanelle";

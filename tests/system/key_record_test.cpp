@@ -1,4 +1,4 @@
-#include "system/key_record.h"
+#include "records/key_record.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "system/uninstall_plausibility.h"
+#include "removal/uninstall_plausibility.h"
 
 #include <gtest/gtest.h>
 
-#include "system/key_record.h"
+#include "records/key_record.h"
 
 namespace {
 

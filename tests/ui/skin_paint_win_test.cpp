@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "system/text_win.h"
+#include "platform/text_win.h"
 #include "ui/skin_surface_win.h"
 
 namespace {

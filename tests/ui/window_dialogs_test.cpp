@@ -9,8 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include "platform/text_win.h"
 #include "resources/resource_ids.h"
-#include "system/text_win.h"
 #include "ui/DlgLicense.h"
 #include "ui/TrovalisInstallV7Dlg.h"
 #include "ui/dialog_framework_win.h"

@@ -7,7 +7,8 @@
 #include <deque>
 #include <functional>
 
-#include "system/file_ops_win.h"
+#include "engine/package_files_win.h"
+#include "platform/file_ops_win.h"
 #include "tests/windows/scratch_files_win.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "system/folder_security_win.h"
-#include "system/text_win.h"
+#include "platform/folder_security_win.h"
+#include "platform/text_win.h"
 #include "tests/windows/scratch_files_win.h"
 
 namespace {

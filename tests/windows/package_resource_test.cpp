@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/installer_state.h"
 #include "engine/package_resource_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/unique_handle_win.h"
+#include "records/installer_state.h"
 
 namespace {
 

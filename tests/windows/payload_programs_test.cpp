@@ -16,7 +16,7 @@
 #include <system_error>
 #include <vector>
 
-#include "system/unique_handle_win.h"
+#include "platform/unique_handle_win.h"
 #include "tests/windows/test_files_win.h"
 #include "tests/windows/test_timing_win.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "system/process_control_win.h"
-#include "system/text_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/process_control_win.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
 #include "tests/windows/test_files_win.h"
 #include "tests/windows/test_timing_win.h"
 

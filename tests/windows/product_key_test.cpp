@@ -1,4 +1,5 @@
-#include "system/product_key_win.h"
+#include "engine/product_key_write_win.h"
+#include "removal/product_key_win.h"
 
 #include <windows.h>
 
@@ -9,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "system/key_record.h"
-#include "system/product_constants.h"
-#include "system/text_win.h"
+#include "platform/product_constants.h"
+#include "platform/text_win.h"
+#include "records/key_record.h"
 
 namespace {
 

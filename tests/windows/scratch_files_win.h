@@ -11,8 +11,8 @@
 #include <system_error>
 #include <vector>
 
-#include "system/text_win.h"
-#include "system/unique_handle_win.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
 
 // A new empty folder under the temporary folder; removed with everything in
 // it when the owner goes.

@@ -1,4 +1,4 @@
-#include "system/shell_entries_win.h"
+#include "platform/shell_entries_win.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "system/text_win.h"
+#include "platform/text_win.h"
 
 namespace {
 

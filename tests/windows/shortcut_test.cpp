@@ -1,4 +1,4 @@
-#include "system/shortcut_win.h"
+#include "platform/shortcut_win.h"
 
 #include <windows.h>
 
@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "system/text_win.h"
+#include "platform/text_win.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "config/unattended_config.h"
-#include "system/text.h"
+#include "platform/text.h"
 #include "tests/windows/scratch_files_win.h"
 #include "tests/windows/test_files_win.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/uninstall_log.h"
-#include "system/key_record.h"
+#include "records/key_record.h"
+#include "removal/uninstall_log_file_win.h"
 #include "tests/windows/scratch_files_win.h"
 
 namespace {
@@ -133,8 +133,8 @@ TEST_F(UninstallLogFileTest, LoadOfFileOverTheSizeCapFailsWithEmptyLog) {
     // SetEndOfFile extends the file without writing it: sparse under Wine.
     std::u16string sparse = scratch_ / u"sparse.log";
     {
-        UniqueFile file(CreateFileW(WidePtr(sparse), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
+        UniqueFile file(
+            CreateFileW(WidePtr(sparse), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(file);
         LARGE_INTEGER size;
         size.QuadPart = 3LL * 1024 * 1024 * 1024;

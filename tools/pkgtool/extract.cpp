@@ -3,8 +3,8 @@
 #include <system_error>
 #include <vector>
 
-#include "engine/package.h"
-#include "system/text.h"
+#include "platform/text.h"
+#include "records/package.h"
 #include "tools/pkgtool/host_files.h"
 
 namespace fs = std::filesystem;

@@ -2,9 +2,9 @@
 
 #include <iomanip>
 
-#include "engine/installer_state.h"
-#include "engine/package.h"
-#include "system/text.h"
+#include "platform/text.h"
+#include "records/installer_state.h"
+#include "records/package.h"
 #include "tools/pkgtool/script_words.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_script.h"
+#include "records/install_script.h"
 
 struct InstallerState;
 struct PackageTree;

@@ -3,8 +3,8 @@
 
 #include <iostream>
 
-#include "system/dll_search_win.h"
-#include "system/text.h"
+#include "platform/dll_search_win.h"
+#include "platform/text.h"
 #include "tools/pkgtool/pkgtool.h"
 
 int wmain(int argc, wchar_t** argv) {

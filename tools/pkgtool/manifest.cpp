@@ -1,7 +1,7 @@
 #include "tools/pkgtool/manifest.h"
 
-#include "system/path_names.h"
-#include "system/text.h"
+#include "platform/path_names.h"
+#include "platform/text.h"
 #include "tools/pkgtool/manifest_tokens.h"
 #include "tools/pkgtool/script_words.h"
 #include "tools/pkgtool/store_names.h"

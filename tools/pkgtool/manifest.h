@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/install_script.h"
+#include "records/install_script.h"
 
 struct ManifestError {
     int Line = 0;  // 1-based; 0 when the fault belongs to no single line

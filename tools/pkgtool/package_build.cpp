@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "engine/installer_state.h"
-#include "engine/package.h"
-#include "system/text.h"
+#include "platform/text.h"
+#include "records/installer_state.h"
+#include "records/package.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <system_error>
 #include <vector>
 
-#include "system/text.h"
+#include "platform/text.h"
 #include "tools/pkgtool/host_files.h"
 #include "tools/pkgtool/store_names.h"
 

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "engine/installer_state.h"
-#include "engine/package.h"
-#include "system/text.h"
+#include "platform/text.h"
+#include "records/installer_state.h"
+#include "records/package.h"
 #include "tools/pkgtool/extract.h"
 #include "tools/pkgtool/host_files.h"
 #include "tools/pkgtool/listing.h"

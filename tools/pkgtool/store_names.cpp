@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "engine/package.h"
-#include "system/text.h"
+#include "platform/text.h"
+#include "records/package.h"
 
 namespace {
 

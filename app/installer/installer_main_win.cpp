@@ -1,0 +1,44 @@
+// Entry point of the installer: the command line decides between the quiet
+// installation and the window; both run under the product's run mutex and
+// end with one of the documented exit codes.
+#include <windows.h>
+
+#include "app/installer/quiet_install_win.h"
+#include "app/program_run_win.h"
+#include "platform/dll_search_win.h"
+#include "platform/product_constants.h"
+#include "platform/run_log.h"
+#include "ui/TrovalisInstallV7.h"
+
+#ifndef INSTALLER_VERSION
+#define INSTALLER_VERSION "0.0.0"
+#endif
+
+namespace {
+
+constexpr char16_t kVersion[] = u"" INSTALLER_VERSION;
+constexpr char16_t kProgramName[] = u"TrovalisInstallV7.exe";
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    RestrictDllSearchToSystem32();
+    std::optional<ExitCode> endNow;
+    const CommandLineOptions options =
+        ReadProgramCommandLine(ProgramArguments(), InstallerSwitches(), kProgramName, &endNow);
+    if (endNow)
+        return static_cast<int>(*endNow);
+    if (std::optional<std::u16string> logPath = RunLogPath(options.Log, options.Quiet, kInstallLogFileName))
+        OpenRunLog(*logPath);
+    LogProgramStart(kVersion);
+
+    UniqueKernelHandle mutex = TakeRunMutex();
+    if (!mutex) {
+        WriteLogLine("error", u"another installation or removal of this product is running");
+        return EndRun(ExitCode::AnotherRunInProgress);
+    }
+    if (options.Quiet)
+        return EndRun(RunQuietInstall(options));
+    CTrovalisInstallV7App app(options);
+    return EndRun(static_cast<ExitCode>(RunApplication(app)));
+}

@@ -1,0 +1,44 @@
+#include "platform/run_log.h"
+
+#include <cstdio>
+
+#include "platform/text.h"
+
+namespace {
+
+std::u16string OnOneLine(std::u16string_view text) {
+    std::u16string line(text);
+    for (char16_t& unit : line) {
+        if (unit == u'\r' || unit == u'\n')
+            unit = u' ';
+    }
+    return line;
+}
+
+}  // namespace
+
+std::string FormatLogLine(const LogTime& time, std::string_view kind, std::u16string_view text) {
+    char stamp[40];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d.%03d ", time.Year, time.Month, time.Day,
+                  time.Hour, time.Minute, time.Second, time.Millisecond);
+    std::string line = stamp;
+    line += kind;
+    if (!text.empty()) {
+        line += ' ';
+        line += Utf16ToUtf8(OnOneLine(text));
+    }
+    line += "\r\n";
+    return line;
+}
+
+std::u16string ResultText(std::string_view what, bool ok, uint32_t error, std::u16string_view subject) {
+    std::u16string text = Utf8ToUtf16(what);
+    if (ok) {
+        text += u" ok";
+    } else {
+        text += u" failed error=" + Utf8ToUtf16(std::to_string(error));
+    }
+    if (!subject.empty())
+        text += u" " + std::u16string(subject);
+    return text;
+}

@@ -1,0 +1,399 @@
+#include "removal/previous_version_win.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "platform/file_ops_win.h"
+#include "platform/path_names.h"
+#include "platform/process_control_win.h"
+#include "platform/run_log.h"
+#include "platform/service_control_win.h"
+#include "platform/text.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
+#include "removal/product_key_win.h"
+#include "removal/record_undo_win.h"
+#include "removal/removal_ownership_win.h"
+#include "removal/uninstall_log_file_win.h"
+#include "removal/uninstall_plausibility.h"
+
+namespace {
+
+constexpr char16_t kLogFileName[] = u"uninstall.log";
+constexpr DWORD kRecordPauseMs = 30;
+constexpr DWORD kFinalPauseMs = 500;
+constexpr DWORD kDriverBatchLimitMs = 180000;
+
+// One removal: the found log and the places its records may touch. Owned by
+// the thread that starts the removal and only read by the removal thread,
+// which it waits for.
+struct RemovalContext {
+    UninstallLog Log;
+    RemovalPlaces Places;
+    RemovalOptions Options;
+    size_t Refused = 0;
+    std::u16string LogPath;
+    // The log stays on disk until the removal's end, cut back after each
+    // record it undid: a removal that is killed leaves what is still to undo,
+    // and the next pass neither repeats the rest nor finds nothing.
+    UniqueFile LogFile;
+    std::vector<uint64_t> Offsets;
+};
+
+void ReportStage(const RemovalContext& context, RemovalStage stage) {
+    if (context.Options.OnStage)
+        context.Options.OnStage(stage, context.Options.StageContext);
+}
+
+bool IsSpared(const RemovalContext& context, const std::u16string& path) {
+    return !context.Options.Spared.empty() && EqualPathText(path, context.Options.Spared);
+}
+
+bool IsOwnLogRecord(const RemovalContext& context, const ActionRecord& record) {
+    return record.Type == FileRecord && EqualPathText(RecordText(record), context.LogPath);
+}
+
+// A finished installation saves its log with the log's own FileRecord last;
+// a journal that a killed run left ends with some other record.
+bool IsInterruptedRun(const RemovalContext& context) {
+    const ActionRecord* newest = LastRecord(context.Log.Records);
+    return !newest || !IsOwnLogRecord(context, *newest);
+}
+
+void OpenLogForCutting(RemovalContext& context) {
+    context.Offsets = RecordOffsets(context.Log);
+    context.LogFile = UniqueFile(CreateFileW(WidePtr(context.LogPath), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Cuts the log back to before record `index`; a log that cannot be
+// cut is left whole (a second pass then repeats harmless undos).
+void CutLogAt(RemovalContext& context, size_t index) {
+    if (!context.LogFile || index >= context.Offsets.size())
+        return;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(context.Offsets[index]);
+    // Not flushed: a killed process's cut stands all the same (it is the
+    // system's, not the process's), and a cut lost to a power failure only
+    // makes the next removal undo some records again, which is harmless. A
+    // flush per record cost a removal of 2,000 files about half a second.
+    if (!SetFilePointerEx(context.LogFile.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(context.LogFile.Get()))
+        context.LogFile.Reset();
+}
+
+// Everything the log named is undone: the log goes last, with a complete
+// log a kill left unrenamed beside it.
+void DeleteOwnLog(RemovalContext& context) {
+    context.LogFile.Reset();
+    DeleteFileW(WidePtr(context.LogPath));
+    DeleteFileW(WidePtr(context.LogPath + u".new"));
+}
+
+void AddShellFolder(std::vector<std::u16string>& folders, int csidl) {
+    if (std::optional<std::u16string> folder = ShellFolder(csidl, false))
+        folders.push_back(*folder);
+}
+
+RemovalPlaces ResolvePlaces(const std::u16string& installFolder) {
+    RemovalPlaces places;
+    places.InstallFolder = installFolder;
+    places.SystemFolder = ShellFolder(CSIDL_SYSTEM, false).value_or(std::u16string());
+    AddShellFolder(places.ShortcutFolders, CSIDL_PROGRAMS);
+    AddShellFolder(places.ShortcutFolders, CSIDL_COMMON_PROGRAMS);
+    AddShellFolder(places.ShortcutFolders, CSIDL_DESKTOPDIRECTORY);
+    AddShellFolder(places.ShortcutFolders, CSIDL_COMMON_DESKTOPDIRECTORY);
+    return places;
+}
+
+// The records a pass has met, by kind and subject, ASCII case ignored as
+// Windows ignores it in paths and names. A real log never repeats a record;
+// a planted one that repeats one thousands of times must not cost a driver
+// batch, a service query or a pause each time.
+using MetRecords = std::set<std::pair<uint8_t, std::u16string>>;
+
+// True the first time a pass meets a record of this kind and subject.
+bool IsFirstMeeting(MetRecords& met, const ActionRecord& record) {
+    return met.emplace(record.Type, FoldedPathText(RecordSubject(record))).second;
+}
+
+// The name is checked first: a removal meets thousands of plain files, and
+// asking the file system costs far more.
+void CloseRunningCopy(const std::u16string& path) {
+    if (HasExeExtension(path) && PathExists(path))
+        TerminateProcessesByPath(path);
+}
+
+// First pass: nothing of the installation may still run while it is undone.
+void StopRecordedPrograms(RemovalContext& context) {
+    MetRecords met;
+    for (const ActionRecord* record = MoveLast(context.Log.Records); record;
+         record = MovePrevious(context.Log.Records)) {
+        if (!IsFirstMeeting(met, *record) || !IsPlausibleRecord(*record, context.Log, context.Places))
+            continue;
+        if (record->Type == FileRecord && !IsSpared(context, RecordText(*record)))
+            CloseRunningCopy(RecordText(*record));
+        else if (record->Type == ServiceRecord && IsProductsOwn(*record, context.Log, context.Places))
+            StopServiceByName(BaseNameOfPath(RecordText(*record)));
+    }
+}
+
+// Deleting a file that is not there is harmless, so only a program is
+// looked for first.
+void UndoFile(const std::u16string& path) {
+    CloseRunningCopy(path);
+    DeleteFileW(WidePtr(path));
+}
+
+// Files, driver batches and services are undone here; every other kind the
+// same way a rollback undoes it.
+void UndoRecord(const RemovalContext& context, const ActionRecord& record) {
+    if (UndoEntryRecord(record))
+        return;
+    std::u16string text = RecordText(record);
+    switch (record.Type) {
+        case FileRecord:
+            if (!IsSpared(context, text))
+                UndoFile(text);
+            break;
+        case DriverUninstallRecord:
+            RunProcess(CommandLine{text, {}}, kDriverBatchLimitMs);
+            break;
+        case ServiceRecord:
+            StopAndDeleteService(BaseNameOfPath(text));
+            break;
+        default:  // ServiceStartedRecord and unknown kinds: nothing to undo
+            break;
+    }
+}
+
+// False for a recorded path that is not there, so there is nothing to
+// undo; the kinds IsProductsOwn checks are present once they pass it.
+bool IsPresent(const ActionRecord& record) {
+    switch (record.Type) {
+        case FileRecord:
+        case DriverUninstallRecord:
+        case DirectoryRecord:
+            return PathExists(RecordText(record));
+        default:
+            return true;
+    }
+}
+
+// Second pass, newest first: shortcuts go before the folders that hold
+// them, and the driver uninstall batches run while the files they use are
+// still in place.
+void UndoRecords(RemovalContext& context) {
+    MetRecords met;
+    size_t repeats = 0;
+    size_t index = context.Log.Records.Records.size();
+    for (const ActionRecord* record = MoveLast(context.Log.Records); record;
+         record = MovePrevious(context.Log.Records)) {
+        --index;
+        if (IsOwnLogRecord(context, *record)) {
+            CutLogAt(context, index);
+            continue;
+        }
+        if (!IsFirstMeeting(met, *record)) {
+            ++repeats;
+            continue;
+        }
+        if (IsEmptyBatchRecord(*record)) {
+            CutLogAt(context, index);
+            continue;
+        }
+        const bool plausible = IsPlausibleRecord(*record, context.Log, context.Places);
+        const bool own = plausible && IsProductsOwn(*record, context.Log, context.Places);
+        if (IsRunLogOpen() && record->Type != ServiceStartedRecord)
+            WriteLogLine("removal", (own ? u"undo " : u"refused ") + Utf8ToUtf16(RecordTypeName(record->Type)) + u" " +
+                                        RecordSubject(*record) + (plausible && !own ? u" (not the product's)" : u""));
+        // Only records acted on are paused for: a planted log of a great
+        // many refused records, or of files that are not there, must not
+        // keep the installer waiting.
+        if (own) {
+            const bool paused = context.Options.Paced && IsPresent(*record);
+            UndoRecord(context, *record);
+            if (paused)
+                Sleep(kRecordPauseMs);
+        } else if (record->Type != ServiceStartedRecord) {
+            ++context.Refused;
+        }
+        CutLogAt(context, index);
+    }
+    if (repeats != 0)
+        WriteLogLine("removal", u"skipped " + Utf8ToUtf16(std::to_string(repeats)) + u" repeated records");
+}
+
+// The plausible DirectoryRecords, for the last pass over the folders.
+ActionRecordList PlausibleDirectories(const RemovalContext& context) {
+    ActionRecordList directories;
+    for (const ActionRecord& record : context.Log.Records.Records) {
+        if (record.Type == DirectoryRecord && IsPlausibleRecord(record, context.Log, context.Places))
+            AppendRecord(directories, record.Type, record.Data.data(), record.Size);
+    }
+    return directories;
+}
+
+// The header was checked to name the install folder, so these folders are
+// the installation's own.
+void RemoveInstallFolders(const RemovalContext& context) {
+    if (context.Options.WholeInstallFolder)
+        DeleteDirectoryTree(context.Places.InstallFolder);
+    else
+        RemoveEmptyDirectories(context.Places.InstallFolder);
+    if (std::optional<std::u16string> company = JoinPath(context.Log.BaseFolder, context.Log.Company))
+        RemoveDirectoryW(WidePtr(*company));
+    RemoveRecordedDirectories(PlausibleDirectories(context));
+    if (std::optional<std::u16string> panelFolder = PanelConfigFolder())
+        DeleteDirectoryTree(*panelFolder);
+}
+
+DWORD WINAPI RemovalWorker(void* parameter) {
+    RemovalContext& context = *static_cast<RemovalContext*>(parameter);
+    EnableDebugPrivilege();
+    ReportStage(context, RemovalStage::StoppingPrograms);
+    StopRecordedPrograms(context);
+    ReportStage(context, RemovalStage::UndoingRecords);
+    UndoRecords(context);
+    ReportStage(context, RemovalStage::RemovingFolders);
+    DeleteOwnLog(context);
+    RemoveInstallFolders(context);
+    if (context.Options.Paced)
+        Sleep(kFinalPauseMs);
+    return 0;
+}
+
+void RunRemovalWorker(RemovalContext& context) {
+    UniqueThread thread(CreateThread(nullptr, 0, RemovalWorker, &context, 0, nullptr));
+    if (thread)
+        WaitForSingleObject(thread.Get(), INFINITE);
+}
+
+// What a plausible record named that a removal takes away and is still
+// there: files, system-folder files and shortcuts.
+std::vector<std::u16string> LeftoversOf(const RemovalContext& context) {
+    std::vector<std::u16string> left;
+    for (const ActionRecord& record : context.Log.Records.Records) {
+        if (!IsPlausibleRecord(record, context.Log, context.Places))
+            continue;
+        std::u16string path = RecordText(record);
+        if (record.Type == DesktopShortcutRecord || record.Type == ProgramsShortcutRecord)
+            path += u".lnk";
+        else if (record.Type != FileRecord && record.Type != SystemFileRecord)
+            continue;
+        if (PathExists(path) && !IsSpared(context, path))
+            left.push_back(path);
+    }
+    return left;
+}
+
+bool LoadFoundLog(RemovalContext& context, const std::u16string& logPath, RemovalResult& result) {
+    if (!context.Options.AcceptDamagedTail)
+        return LoadUninstallLog(context.Log, logPath);
+    const LogPrefixParse read = LoadUninstallLogPrefix(context.Log, logPath);
+    result.DamagedTail = read == LogPrefixParse::DamagedTail;
+    return read != LogPrefixParse::Unreadable;
+}
+
+void RemoveLogAt(std::optional<std::u16string> logPath,
+                 const InstallerState& state,
+                 PreviousVersionReporter report,
+                 std::vector<std::u16string>& foldersLeft) {
+    if (!logPath || !PathExists(*logPath))
+        return;
+    std::vector<std::u16string> left = RemoveInstallationByLog(*logPath, state, report);
+    foldersLeft.insert(foldersLeft.end(), left.begin(), left.end());
+}
+
+std::vector<std::u16string> FoldersLeftOf(const RemovalContext& context) {
+    std::vector<std::u16string> left;
+    for (const ActionRecord& record : context.Log.Records.Records) {
+        if (record.Type == DirectoryRecord && IsPlausibleRecord(record, context.Log, context.Places) &&
+            PathExists(RecordText(record)))
+            left.push_back(RecordText(record));
+    }
+    return left;
+}
+
+}  // namespace
+
+namespace {
+
+// The one removal both programs run; `found` is called once the log was
+// accepted, before anything is undone.
+template <typename Found>
+RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& options, Found found) {
+    RemovalResult result;
+    std::u16string folder = logPath;
+    CutLastPathComponent(folder);
+    auto context = std::make_unique<RemovalContext>();
+    context->Options = options;
+    context->LogPath = logPath;
+    if (!LoadFoundLog(*context, logPath, result) || !LogHeaderNamesFolder(context->Log, folder)) {
+        WriteLogLine("removal", u"refused a damaged or foreign uninstall log: " + logPath);
+        result.DamagedTail = false;
+        return result;
+    }
+    result.Found = true;
+    context->Places = ResolvePlaces(folder);
+    WriteLogLine(
+        "removal",
+        (IsInterruptedRun(*context) ? u"interrupted installation found: " : u"previous version found: ") + logPath);
+    if (result.DamagedTail)
+        WriteLogLine("removal",
+                     u"the log is damaged after its last whole record; what it named beyond that "
+                     u"is not known and stays");
+    OpenLogForCutting(*context);
+    found(folder);
+    RunRemovalWorker(*context);
+    WriteLogLine("removal", u"previous version removed from " + folder);
+    result.Refused = context->Refused;
+    result.Leftovers = LeftoversOf(*context);
+    result.FoldersLeft = FoldersLeftOf(*context);
+    result.Log = std::move(context->Log);
+    return result;
+}
+
+}  // namespace
+
+RemovalResult RemoveInstallation(const std::u16string& logPath, const RemovalOptions& options) {
+    return RunRemoval(logPath, options, [](const std::u16string&) {});
+}
+
+std::vector<std::u16string> RemoveInstallationByLog(const std::u16string& logPath,
+                                                    const InstallerState& state,
+                                                    PreviousVersionReporter report) {
+    RemovalOptions options;
+    // A kill can cut the newest record of a journal in half; the whole
+    // records before it are still the run's.
+    options.AcceptDamagedTail = true;
+    options.Paced = !state.Options.Unattended;
+    return RunRemoval(logPath, options,
+                      [&](const std::u16string& folder) {
+                          if (report)
+                              report(state, folder);
+                      })
+        .FoldersLeft;
+}
+
+std::vector<std::u16string> RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report) {
+    std::vector<std::u16string> foldersLeft;
+    EnableDebugPrivilege();
+    ProductKeyValues key = ReadProductKey();
+    if (key.ServicePath) {
+        std::u16string folder = *key.ServicePath;
+        CutLastPathComponent(folder);
+        RemoveLogAt(JoinPath(folder, kLogFileName), state, report, foldersLeft);
+    }
+    if (key.ServiceName)
+        StopAndDeleteService(*key.ServiceName);
+    if (state.Tree)
+        RemoveLogAt(JoinPath(state.Options.BaseFolder, state.Company, state.Tree->RootName + u"\\" + kLogFileName),
+                    state, report, foldersLeft);
+    return foldersLeft;
+}
