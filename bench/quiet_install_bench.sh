@@ -15,7 +15,7 @@
 #   quiet_install_bench.sh --template DIR --scratch DIR --bin DIR --payload DIR --pkgtool EXE [--runs N] [--before EXE]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../tests/wine/wine-suite.sh"
+. "$here/../tests/support/wine/wine-suite.sh"
 . "$here/files_installer.sh"
 runs=9
 before=

@@ -11,7 +11,7 @@
 #   reinstall_bench.sh --template DIR --scratch DIR --bin DIR --payload DIR --pkgtool EXE [--runs N] [--files N]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../tests/wine/wine-suite.sh"
+. "$here/../tests/support/wine/wine-suite.sh"
 . "$here/files_installer.sh"
 runs=9
 files=2000

@@ -5,7 +5,7 @@
 #   window_bench.sh --template DIR --scratch DIR --bin DIR [--runs N]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../tests/wine/wine-suite.sh"
+. "$here/../tests/support/wine/wine-suite.sh"
 runs=9
 suite_options bin runs -- "$@"
 suite_start

@@ -1,7 +1,7 @@
 # Delay-loaded system libraries. A shipped program imports only Windows'
-# KnownDLLs statically (tests/windows/check-static-imports checks it): any
+# KnownDLLs statically (tests/tools/check-static-imports checks it): any
 # other library would be looked for in the program's own folder first, before
-# the program could restrict the search (system/dll_search_win.h). Such a
+# the program could restrict the search (platform/dll_search_win.h). Such a
 # library is linked through `delay_<name>` instead of `<name>`: its functions
 # load it on their first call, which comes after that restriction.
 

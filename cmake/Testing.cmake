@@ -1,7 +1,7 @@
 # Test registration for both kinds of tree.
 #
 # Native tests are discovered per test case. Windows test programs run whole,
-# under Wine, through tests/wine/wine-run: each gets its own copy of a prefix
+# under Wine, through tests/support/wine/wine-run: each gets its own copy of a prefix
 # template made once per build tree, so suites that change the registry,
 # services or files never see each other's state.
 
@@ -17,7 +17,7 @@ include(GoogleTest)
 option(WINE_TESTS "Run the Windows test programs under Wine" ON)
 option(WINE_X86_PREFIX "A 32-bit (x86) Wine prefix can be made for the x86 suites" ON)
 
-set(WINE_RUN "${PROJECT_SOURCE_DIR}/tests/wine/wine-run")
+set(WINE_RUN "${PROJECT_SOURCE_DIR}/tests/support/wine/wine-run")
 set(WINE_TEMPLATE "${CMAKE_BINARY_DIR}/wine/template")
 set(WINE_SCRATCH "${CMAKE_BINARY_DIR}/wine/runs")
 
@@ -51,10 +51,10 @@ function(add_unit_test name)
 endfunction()
 
 if(WIN32 AND BUILD_TESTS AND WINE_TESTS)
-    add_test(NAME wine_template COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/make-template ${WINE_TEMPLATE})
+    add_test(NAME wine_template COMMAND ${PROJECT_SOURCE_DIR}/tests/support/wine/make-template ${WINE_TEMPLATE})
     set_tests_properties(wine_template PROPERTIES FIXTURES_SETUP wine_template LABELS wine TIMEOUT 600)
 endif()
 if(WIN32 AND BUILD_TESTS AND WINE_TESTS AND WINE_X86_PREFIX)
-    add_test(NAME wine_template_win32 COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/make-template --win32 ${WINE_TEMPLATE}-win32)
+    add_test(NAME wine_template_win32 COMMAND ${PROJECT_SOURCE_DIR}/tests/support/wine/make-template --win32 ${WINE_TEMPLATE}-win32)
     set_tests_properties(wine_template_win32 PROPERTIES FIXTURES_SETUP wine_template_win32 LABELS wine TIMEOUT 600)
 endif()

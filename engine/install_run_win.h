@@ -82,7 +82,7 @@ void CreateInstallFolders(InstallRun& run);
 void CreateMissingBaseFolders(InstallRun& run);
 // The installation folder and the folders above it up to the base folder,
 // those of them that already exist: true when each lets only administrators
-// write (system/folder_security_win.h). Otherwise the folder is named in an
+// write (platform/folder_security_win.h). Otherwise the folder is named in an
 // error line of the run log and in a FileCreateFailed report, and nothing
 // may be installed there. On a system that enforces no permissions (Wine)
 // nothing is checked, and the log says so.

@@ -23,7 +23,7 @@ build_native() {
     configure_and_build native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 }
 
-. "$ROOT/tests/wine/wine-env.sh"
+. "$ROOT/tests/support/wine/wine-env.sh"
 
 # The shipped 32-bit tree. Its Wine suites are always registered (label
 # "wine"); on a machine whose kernel runs no 32-bit programs scripts/test

@@ -24,36 +24,3 @@ if(WIN32)
         set_tests_properties(window_ui_tests PROPERTIES FIXTURES_REQUIRED wine_template LABELS wine TIMEOUT 900)
     endif()
 endif()
-
-# The quiet installation as deployment tools run it (quiet_install_test.sh).
-if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
-    get_property(quiet_test_package GLOBAL PROPERTY DEMO_PACKAGE_FILE)
-    add_test(NAME quiet_install_tests
-             COMMAND ${PROJECT_SOURCE_DIR}/tests/quiet/quiet_install_test.sh
-                     --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/quiet_install_tests
-                     --installer $<TARGET_FILE:TrovalisInstallV7> --holder $<TARGET_FILE:HoldMutex>
-                     --exit-code-of $<TARGET_FILE:ExitCodeOf> --snapshot $<TARGET_FILE:machine_snapshot>
-                     --package ${quiet_test_package})
-    set_tests_properties(quiet_install_tests PROPERTIES FIXTURES_REQUIRED wine_template LABELS wine TIMEOUT 900)
-endif()
-
-# The uninstaller as Windows and deployment tools run it (uninstall_test.sh).
-if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
-    add_test(NAME uninstall_tests
-             COMMAND ${PROJECT_SOURCE_DIR}/tests/app/uninstaller/uninstall_test.sh
-                     --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/uninstall_tests
-                     --installer $<TARGET_FILE:TrovalisInstallV7> --exit-code-of $<TARGET_FILE:ExitCodeOf>
-                     --snapshot $<TARGET_FILE:machine_snapshot> --probe $<TARGET_FILE:window_probe>)
-    set_tests_properties(uninstall_tests PROPERTIES FIXTURES_REQUIRED wine_template LABELS wine TIMEOUT 900)
-endif()
-
-# Quiet installations killed at many points, then installed and removed again
-# (kill_matrix_test.sh).
-if(WIN32 AND BUILD_INSTALLER AND WINE_TESTS)
-    add_test(NAME kill_matrix_tests
-             COMMAND ${PROJECT_SOURCE_DIR}/tests/kill/kill_matrix_test.sh
-                     --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/kill_matrix_tests
-                     --installer $<TARGET_FILE:TrovalisInstallV7> --exit-code-of $<TARGET_FILE:ExitCodeOf>
-                     --killer $<TARGET_FILE:KillAtLogLine> --snapshot $<TARGET_FILE:machine_snapshot>)
-    set_tests_properties(kill_matrix_tests PROPERTIES FIXTURES_REQUIRED wine_template LABELS wine TIMEOUT 1200)
-endif()

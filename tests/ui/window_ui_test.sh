@@ -23,7 +23,7 @@
 #   window_ui_test.sh --template DIR --scratch DIR --installer EXE --probe EXE --artifacts DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../wine/wine-suite.sh"
+. "$here/../support/wine/wine-suite.sh"
 suite_options installer probe artifacts -- "$@"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 mkdir -p "$artifacts"

@@ -11,7 +11,7 @@
 #   uninstall_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE --snapshot EXE --probe EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../wine/wine-suite.sh"
+. "$here/../../support/wine/wine-suite.sh"
 suite_options installer exit-code-of snapshot probe -- "$@"
 suite_start
 

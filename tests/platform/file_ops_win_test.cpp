@@ -9,7 +9,7 @@
 
 #include "engine/package_files_win.h"
 #include "platform/file_ops_win.h"
-#include "tests/windows/scratch_files_win.h"
+#include "tests/support/scratch_files_win.h"
 
 namespace {
 

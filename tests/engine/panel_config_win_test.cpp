@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/panel_config.h"
-#include "tests/windows/scratch_files_win.h"
+#include "tests/support/scratch_files_win.h"
 
 namespace {
 

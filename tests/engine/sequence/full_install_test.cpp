@@ -20,10 +20,10 @@
 #include "platform/unique_handle_win.h"
 #include "records/key_record.h"
 #include "removal/uninstall_log_file_win.h"
-#include "tests/sequence/machine_state_win.h"
-#include "tests/sequence/sequence_harness_win.h"
-#include "tests/windows/test_files_win.h"
-#include "tests/windows/test_timing_win.h"
+#include "tests/engine/sequence/machine_state_win.h"
+#include "tests/engine/sequence/sequence_harness_win.h"
+#include "tests/support/test_files_win.h"
+#include "tests/support/test_timing_win.h"
 
 namespace {
 

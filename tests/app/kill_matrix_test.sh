@@ -10,7 +10,7 @@
 #   kill_matrix_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE --killer EXE --snapshot EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../wine/wine-suite.sh"
+. "$here/../support/wine/wine-suite.sh"
 suite_options installer exit-code-of killer snapshot -- "$@"
 suite_start
 

@@ -14,8 +14,8 @@
 #include "platform/service_control_win.h"
 #include "platform/text_win.h"
 #include "platform/unique_handle_win.h"
-#include "tests/windows/test_files_win.h"
-#include "tests/windows/test_timing_win.h"
+#include "tests/support/test_files_win.h"
+#include "tests/support/test_timing_win.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/sequence/sequence_harness_win.h"
+#include "tests/engine/sequence/sequence_harness_win.h"
 
 #include <filesystem>
 #include <fstream>

@@ -22,11 +22,11 @@
 #include "records/install_script.h"
 #include "removal/previous_version_win.h"
 #include "removal/uninstall_log_file_win.h"
-#include "tests/sequence/machine_state_win.h"
-#include "tests/sequence/sequence_harness_win.h"
+#include "tests/engine/sequence/machine_state_win.h"
+#include "tests/engine/sequence/sequence_harness_win.h"
 #include "tests/support/shipped_package.h"
-#include "tests/windows/test_files_win.h"
-#include "tests/windows/test_timing_win.h"
+#include "tests/support/test_files_win.h"
+#include "tests/support/test_timing_win.h"
 
 namespace {
 

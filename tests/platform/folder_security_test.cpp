@@ -8,7 +8,7 @@
 
 #include "platform/folder_security_win.h"
 #include "platform/text_win.h"
-#include "tests/windows/scratch_files_win.h"
+#include "tests/support/scratch_files_win.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/sequence/machine_state_win.h"
+#include "tests/engine/sequence/machine_state_win.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>

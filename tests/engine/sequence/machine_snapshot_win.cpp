@@ -9,7 +9,7 @@
 #include <cwchar>
 
 #include "platform/text_win.h"
-#include "tests/sequence/machine_state_win.h"
+#include "tests/engine/sequence/machine_state_win.h"
 
 int wmain(int argc, wchar_t** argv) {
     SnapshotOptions options;

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "platform/unique_handle_win.h"
-#include "tests/windows/test_files_win.h"
-#include "tests/windows/test_timing_win.h"
+#include "tests/support/test_files_win.h"
+#include "tests/support/test_timing_win.h"
 
 namespace {
 

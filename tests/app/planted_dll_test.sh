@@ -15,7 +15,7 @@
 #                       --marker DLL --known-imports EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../wine/wine-suite.sh"
+. "$here/../support/wine/wine-suite.sh"
 suite_options installer uninstaller marker known-imports -- "$@"
 suite_start
 

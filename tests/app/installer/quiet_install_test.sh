@@ -12,7 +12,7 @@
 #                         --snapshot EXE --package PKG
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../wine/wine-suite.sh"
+. "$here/../../support/wine/wine-suite.sh"
 suite_options installer holder exit-code-of snapshot package -- "$@"
 suite_start
 

@@ -26,8 +26,8 @@
 #include "records/key_record.h"
 #include "removal/previous_version_win.h"
 #include "removal/uninstall_log_file_win.h"
-#include "test_files_win.h"
-#include "test_timing_win.h"
+#include "tests/support/test_files_win.h"
+#include "tests/support/test_timing_win.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "config/unattended_config.h"
 #include "platform/text.h"
-#include "tests/windows/scratch_files_win.h"
-#include "tests/windows/test_files_win.h"
+#include "tests/support/scratch_files_win.h"
+#include "tests/support/test_files_win.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include "platform/text.h"
 #include "platform/text_win.h"
 #include "platform/unique_handle_win.h"
-#include "tests/sequence/machine_state_win.h"
-#include "tests/sequence/sequence_harness_win.h"
-#include "tests/windows/test_files_win.h"
-#include "tests/windows/test_timing_win.h"
+#include "tests/engine/sequence/machine_state_win.h"
+#include "tests/engine/sequence/sequence_harness_win.h"
+#include "tests/support/test_files_win.h"
+#include "tests/support/test_timing_win.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "records/key_record.h"
 #include "removal/uninstall_log_file_win.h"
-#include "tests/windows/scratch_files_win.h"
+#include "tests/support/scratch_files_win.h"
 
 namespace {
 
