@@ -6,12 +6,15 @@
 
 #include "engine/install_run_win.h"
 #include "engine/install_worker_win.h"
+#include "engine/launch_rule.h"
 #include "engine/panel_config.h"
 #include "platform/file_ops_win.h"
 #include "platform/path_names.h"
 #include "platform/process_control_win.h"
 #include "platform/product_constants.h"
+#include "platform/run_log.h"
 #include "platform/service_control_win.h"
+#include "platform/signed_in_user_win.h"
 #include "removal/uninstall_log_file_win.h"
 
 namespace {
@@ -52,14 +55,43 @@ void StartPackageServices(InstallRun& run) {
     }
 }
 
+// Whom the programs are started for, decided once for the whole list; the
+// token, when it is the signed-in user's, is held until the last has started.
+struct Launcher {
+    LaunchMode Mode = LaunchMode::OwnToken;
+    UniqueKernelHandle UserToken;
+};
+
+Launcher ChooseLauncher() {
+    Launcher launcher;
+    const bool elevated = IsElevatedProcess();
+    if (elevated)
+        launcher.UserToken = SignedInUserToken();
+    launcher.Mode = ChooseLaunchMode(elevated, static_cast<bool>(launcher.UserToken));
+    return launcher;
+}
+
+bool Start(const Launcher& launcher, const CommandLine& command) {
+    if (launcher.Mode == LaunchMode::SignedInUser)
+        return StartProcessWithToken(launcher.UserToken.Get(), command);
+    return RunProcess(command, 0);
+}
+
 void LaunchPrograms(const InstallRun& run) {
+    if (run.State.LaunchList.empty())
+        return;
+    const Launcher launcher = ChooseLauncher();
+    if (launcher.Mode == LaunchMode::Skip) {
+        WriteLogLine("info", u"launch skipped: no interactive session");
+        return;
+    }
     const bool hidden = !run.State.Options.ShowPanel;
     for (const PackageFile* file : run.State.LaunchList) {
         std::optional<std::u16string> program = FullPathOfPackageFile(*file);
         // The command line, " -h" included, must fit as a whole.
         if (!program || program->size() + (hidden ? 3 : 0) > kMaxPathUnits)
             continue;
-        const bool started = RunProcess(CommandLine{*program, hidden ? u"-h" : u""}, 0);
+        const bool started = Start(launcher, CommandLine{*program, hidden ? u"-h" : u""});
         LogAction("launch", started, GetLastError(), *program);
         PauseUnlessUnattended(run, kAfterLaunchMs);
     }

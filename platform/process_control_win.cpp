@@ -11,37 +11,6 @@
 
 namespace {
 
-// "\"program\" arguments": the quotes make CreateProcessW take the whole path
-// as the program, rather than trying "C:\Program" first for a path with
-// blanks. Nothing when it cannot be formed without changing the command.
-std::optional<std::wstring> QuotedCommandLine(const CommandLine& command) {
-    if (command.Program.find(u'"') != std::u16string::npos) {
-        SetLastError(ERROR_INVALID_NAME);
-        return std::nullopt;
-    }
-    std::wstring line = L"\"" + ToWide(command.Program) + L"\"";
-    if (!command.Arguments.empty())
-        line += L" " + ToWide(command.Arguments);
-    if (line.size() > kMaxCommandLineUnits) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return std::nullopt;
-    }
-    return line;
-}
-
-// The program's folder; "C:" alone would name drive C's current folder, not
-// its root, so a program in a drive root gets "C:\". Nothing when the program
-// path has no folder.
-std::optional<std::wstring> WorkingDirectoryOf(const std::u16string& program) {
-    if (program.find(u'\\') == std::u16string::npos)
-        return std::nullopt;
-    std::u16string folder = program;
-    CutLastPathComponent(folder);
-    if (folder.size() == 2 && folder[1] == u':')
-        folder += u'\\';
-    return ToWide(folder);
-}
-
 // A job that ends every process in it when its last handle closes, so a
 // batch's whole tree goes with it even should this process die while waiting.
 UniqueKernelHandle CreateKillOnCloseJob() {
@@ -119,6 +88,37 @@ void EndProcess(DWORD processId, const std::u16string& path, const TerminateWait
 }
 
 }  // namespace
+
+// "\"program\" arguments": the quotes make CreateProcessW take the whole path
+// as the program, rather than trying "C:\Program" first for a path with
+// blanks. Nothing when it cannot be formed without changing the command.
+std::optional<std::wstring> QuotedCommandLine(const CommandLine& command) {
+    if (command.Program.find(u'"') != std::u16string::npos) {
+        SetLastError(ERROR_INVALID_NAME);
+        return std::nullopt;
+    }
+    std::wstring line = L"\"" + ToWide(command.Program) + L"\"";
+    if (!command.Arguments.empty())
+        line += L" " + ToWide(command.Arguments);
+    if (line.size() > kMaxCommandLineUnits) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return std::nullopt;
+    }
+    return line;
+}
+
+// The program's folder; "C:" alone would name drive C's current folder, not
+// its root, so a program in a drive root gets "C:\". Nothing when the program
+// path has no folder.
+std::optional<std::wstring> WorkingDirectoryOf(const std::u16string& program) {
+    if (program.find(u'\\') == std::u16string::npos)
+        return std::nullopt;
+    std::u16string folder = program;
+    CutLastPathComponent(folder);
+    if (folder.size() == 2 && folder[1] == u':')
+        folder += u'\\';
+    return ToWide(folder);
+}
 
 void EnableDebugPrivilege() {
     HANDLE raw = nullptr;

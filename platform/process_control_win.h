@@ -39,6 +39,14 @@ inline constexpr size_t kMaxCommandLineUnits = 32766;
 // false when CreateProcessW fails (its error is kept in GetLastError()).
 bool RunProcess(const CommandLine& command, DWORD limitMs);
 
+// The "\"program\" arguments" line RunProcess starts and the folder it starts
+// it in (the program's folder; "C:\" for a program in a drive root; nothing
+// for a program without a folder). The line is nothing, with the last error
+// set, when the program path holds a quote or the line would be longer than
+// kMaxCommandLineUnits.
+std::optional<std::wstring> QuotedCommandLine(const CommandLine& command);
+std::optional<std::wstring> WorkingDirectoryOf(const std::u16string& program);
+
 // How long TerminateProcessesByPath waits by default for a matching process
 // to end after its windows were asked to close...
 inline constexpr DWORD kCloseWaitMs = 30000;

@@ -20,6 +20,7 @@ if(WIN32)
                  COMMAND ${CMAKE_CURRENT_LIST_DIR}/window_ui_test.sh
                          --template ${WINE_TEMPLATE} --scratch ${WINE_SCRATCH}/window_ui_tests
                          --installer $<TARGET_FILE:TrovalisInstallV7> --probe $<TARGET_FILE:window_probe>
+                         --shell $<TARGET_FILE:TestShell>
                          --artifacts ${CMAKE_BINARY_DIR}/artifacts)
         set_tests_properties(window_ui_tests PROPERTIES FIXTURES_REQUIRED wine_template LABELS wine TIMEOUT 900)
     endif()

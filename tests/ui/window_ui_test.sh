@@ -20,11 +20,11 @@
 #   unattended  script.ini accepting the licence: no window, installs, exits
 # Screenshots of the idle page in both languages are kept in --artifacts.
 #
-#   window_ui_test.sh --template DIR --scratch DIR --installer EXE --probe EXE --artifacts DIR
+#   window_ui_test.sh --template DIR --scratch DIR --installer EXE --probe EXE --shell EXE --artifacts DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/wine/wine-suite.sh"
-suite_options installer probe artifacts -- "$@"
+suite_options installer probe shell artifacts -- "$@"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 mkdir -p "$artifacts"
 suite_start
@@ -39,6 +39,7 @@ inst_dir="$C/inst"
 mkdir -p "$inst_dir"
 cp "$installer" "$inst_dir/TrovalisInstallV7.exe"
 cp "$probe" "$inst_dir/window_probe.exe"
+start_test_shell "$shell"
 # The Program Files folder a 32-bit program gets on 64-bit Windows, or a
 # 64-bit build's own.
 # (No pipe into "grep -q" here: under pipefail the writer's SIGPIPE would

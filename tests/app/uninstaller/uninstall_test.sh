@@ -8,11 +8,11 @@
 #   both while the panel runs, a log cut short (1603, what it still names is
 #   removed), a log naming another folder and a second removal (1605).
 #
-#   uninstall_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE --snapshot EXE --probe EXE
+#   uninstall_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE --snapshot EXE --probe EXE --shell EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../support/wine/wine-suite.sh"
-suite_options installer exit-code-of snapshot probe -- "$@"
+suite_options installer exit-code-of snapshot probe shell -- "$@"
 suite_start
 
 mkdir -p "$C/inst" "$C/Uninst"
@@ -20,6 +20,7 @@ cp "$installer" "$C/inst/TrovalisInstallV7.exe"
 cp "$exit_code_of" "$C/inst/ExitCodeOf.exe"
 cp "$snapshot" "$C/inst/machine_snapshot.exe"
 cp "$probe" "$C/inst/window_probe.exe"
+start_test_shell "$shell"
 product='C:\Uninst\Apps\Zorvanelle\ZorvanelleV7'
 product_dir="$C/Uninst/Apps/Zorvanelle/ZorvanelleV7"
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZorvanelleV7'

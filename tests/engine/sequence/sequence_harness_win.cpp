@@ -28,9 +28,25 @@ std::wstring WinePath(const std::string& unixPath) {
     return path;
 }
 
+// An elevated installation starts its programs as the user whose shell owns
+// the desktop. A test machine runs no shell, so this process plays it, with a
+// window of its own that lives as long as the process.
+void ActAsTheDesktopShell() {
+    static const bool done = [] {
+        using SetShellWindowFunction = BOOL(WINAPI*)(HWND);
+        auto setShellWindow = reinterpret_cast<SetShellWindowFunction>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+        HWND shell = CreateWindowExW(0, L"STATIC", L"test shell", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+        return setShellWindow && shell && setShellWindow(shell);
+    }();
+    (void)done;
+}
+
 }  // namespace
 
 SequenceHarness::SequenceHarness() {
+    ActAsTheDesktopShell();
     RegisterWindowClass(WindowProc);
     window_ = CreateWindowExW(0, kWindowClass, L"sequence reports", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                               nullptr, GetModuleHandleW(nullptr), nullptr);

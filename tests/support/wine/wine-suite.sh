@@ -88,3 +88,16 @@ drive_snapshot() {  # [--no-contents] [PATH]...
     done
     machine_snapshot "${args[@]}" 'C:\'
 }
+
+# Starts TestShell.exe as the desktop's shell for the rest of the suite: an
+# elevated installation starts the panel as the user of that shell, and
+# starts nothing on a desktop without one. Returns 1 when it did not start.
+start_test_shell() {  # TESTSHELL-EXE
+    mkdir -p "$C/testshell"
+    cp "$1" "$C/testshell/TestShell.exe"
+    wine 'C:\testshell\TestShell.exe' 'C:\testshell\ready' </dev/null >/dev/null 2>&1 &
+    BACKGROUND_PIDS+=" $!"
+    for _ in $(seq 100); do [ -f "$C/testshell/ready" ] && return 0; sleep 0.1; done
+    echo "     the test shell did not start" >&2
+    return 1
+}

@@ -1,0 +1,15 @@
+// Whose rights the programs an installation starts at its end run with.
+#pragma once
+
+enum class LaunchMode {
+    OwnToken,      // this process's rights: it is not elevated
+    SignedInUser,  // the signed-in user's unelevated token
+    Skip,          // nobody to start them for: nothing is started
+};
+
+// An elevated run never starts a program with its own rights: the panel
+// reads a configuration file from the shared documents folder, which every
+// user may change, so it runs as the signed-in user; without one (a service,
+// session 0, a desktop without a shell) nothing is started. A run that is not
+// elevated has no rights to give away.
+LaunchMode ChooseLaunchMode(bool elevated, bool signedInUserFound);

@@ -1,0 +1,51 @@
+#include "platform/signed_in_user_win.h"
+
+bool IsElevatedProcess() {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+        return false;
+    UniqueKernelHandle token(opened);
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+UniqueKernelHandle SignedInUserToken() {
+    DWORD processId = 0;
+    if (HWND shell = GetShellWindow())
+        GetWindowThreadProcessId(shell, &processId);
+    if (processId == 0) {
+        SetLastError(ERROR_NOT_FOUND);
+        return {};
+    }
+    UniqueProcess process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    HANDLE shellToken = nullptr;
+    if (!process || !OpenProcessToken(process.Get(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY, &shellToken))
+        return {};
+    UniqueKernelHandle opened(shellToken);
+    HANDLE primary = nullptr;
+    if (!DuplicateTokenEx(opened.Get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &primary))
+        return {};
+    return UniqueKernelHandle(primary);
+}
+
+bool StartProcessWithToken(HANDLE token, const CommandLine& command) {
+    std::optional<std::wstring> line = QuotedCommandLine(command);
+    if (!line)
+        return false;
+    std::optional<std::wstring> folder = WorkingDirectoryOf(command.Program);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info = {};
+    // No environment block: the new process gets the one built from the
+    // token's user profile, not this elevated process's.
+    if (!CreateProcessWithTokenW(token, 0, nullptr, line->data(), CREATE_NEW_CONSOLE, nullptr,
+                                 folder ? folder->c_str() : nullptr, &startup, &info))
+        return false;
+    UniqueProcess process(info.hProcess);
+    UniqueThread thread(info.hThread);
+    return true;
+}
