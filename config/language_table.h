@@ -51,6 +51,13 @@ inline constexpr uint32_t kLangItalian = 1040;
 inline constexpr uint32_t kLangKorean = 1042;
 inline constexpr uint32_t kLangRussian = 1049;
 
+// The language a run works in, from the one asked for (script.ini's Lang, or
+// the user's default UI language): 2052 stays, every other identifier becomes
+// 1033. The window, the product key and the uninstaller all use this code.
+inline constexpr uint32_t ProductLanguageFor(uint32_t requested) {
+    return requested == kLangChinese ? kLangChinese : kLangEnglish;
+}
+
 // Each slot is either empty (no text) or holds its own copy of its text.
 // A default-constructed table has every slot empty.
 struct LanguageTable {

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <shlobj.h>
 #include <tinyxml.h>
 
 #include <climits>
@@ -9,6 +8,7 @@
 #include <string>
 
 #include "config/unattended_config.h"
+#include "platform/known_folders_win.h"
 #include "platform/path_names.h"
 #include "platform/text_win.h"
 #include "platform/unique_handle_win.h"
@@ -19,15 +19,6 @@ struct StdFileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 using UniqueStdFile = std::unique_ptr<FILE, StdFileCloser>;
-
-// Empty when the system cannot name the folder; the rest of the installer
-// treats an empty base folder as "none given".
-std::u16string ProgramFilesFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_PROGRAM_FILES, TRUE))
-        return {};
-    return FromWide(folder);
-}
 
 // "Path" values have always been read in the ANSI code page, and existing
 // files were written for that reading. std::nullopt when the widened text

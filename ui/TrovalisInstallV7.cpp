@@ -17,11 +17,11 @@ bool CTrovalisInstallV7App::InitInstance() {
         gdiplusToken_ = token;
     SetRegistryKey(L"Local AppWizard-Generated Applications");
 
-    CTrovalisInstallV7Dlg dialog(options_);
+    CTrovalisInstallV7Dlg dialog(std::move(start_));
     MainWindow = &dialog;
     dialog.DoModal();
     MainWindow = nullptr;
-    exitCode_ = static_cast<int>(dialog.ExitCode());
+    exitCode_ = static_cast<int>(dialog.ExitCodeOfRun());
     // No message loop: the process ends once the dialog has closed, but never
     // in the middle of an installation. A worker still running when the
     // window went (its release stopped it) ends its rollback first.

@@ -1,20 +1,22 @@
 // The application object: starts the graphics library, runs the main dialog
-// modally and ends the process when it closes. There is no message loop of
-// its own.
+// modally with what the start-up resolved, and ends the process when it
+// closes. There is no message loop of its own.
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
-#include "records/run_outcome.h"
 #include "ui/dialog_framework_win.h"
+#include "ui/window_start.h"
 
 class CTrovalisInstallV7App : public CWinApp {
   public:
-    explicit CTrovalisInstallV7App(const CommandLineOptions& options) : options_(options) {}
+    // The dialog takes over `start` (and the state it holds) when it runs.
+    explicit CTrovalisInstallV7App(WindowStart start) : start_(std::move(start)) {}
     bool InitInstance() override;
     int ExitInstance() override;
 
   private:
     uintptr_t gdiplusToken_ = 0;  // from GdiplusStartup, returned at shut-down
-    CommandLineOptions options_;
+    WindowStart start_;
 };

@@ -2,14 +2,11 @@
 
 #include <windowsx.h>
 
-#include <shlobj.h>
-
 #include "engine/install_sequence_win.h"
 #include "engine/install_worker_win.h"
-#include "engine/package_resource_win.h"
 #include "platform/product_constants.h"
-#include "platform/run_log.h"
 #include "platform/text_win.h"
+#include "records/install_path.h"
 #include "resources/resource_ids.h"
 #include "ui/DlgLicense.h"
 #include "ui/folder_picker_win.h"
@@ -25,28 +22,16 @@ constexpr UINT kShowNoPackageMessage = WM_APP + 1;
 // cannot be seen, so an interactive run says so and ends.
 constexpr UINT kShowNoSurfaceMessage = WM_APP + 2;
 
-std::u16string ProgramFilesFolder() {
-    wchar_t path[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_PROGRAM_FILES, TRUE))
-        return {};
-    path[MAX_PATH - 1] = L'\0';
-    return FromWide(path);
-}
-
-// "%s\%s\%s" into a 260-unit field: cut, never overrun.
-std::u16string JoinInstallPath(const std::u16string& base,
-                               const std::u16string& company,
-                               const std::u16string& product) {
-    std::u16string path = base + u'\\' + company + u'\\' + product;
-    if (path.size() > kMaxPathField)
-        path.resize(kMaxPathField);
-    return path;
-}
-
 }  // namespace
 
-CTrovalisInstallV7Dlg::CTrovalisInstallV7Dlg(const CommandLineOptions& commandLine)
-    : CDialog(IDD_MAIN_DIALOG), commandLine_(commandLine) {
+CTrovalisInstallV7Dlg::CTrovalisInstallV7Dlg(WindowStart start)
+    : CDialog(IDD_MAIN_DIALOG),
+      fullInstallPath_(std::move(start.FullInstallPath)),
+      state_(start.State ? std::move(start.State) : std::make_shared<InstallerState>()),
+      options_(start.Options),
+      licenseLangId_(start.LicenseLangId),
+      installAtOnce_(start.Options.Unattended),
+      packageLoaded_(start.PackageLoaded) {
     resourceInstance_ = GetModuleHandleW(nullptr);
     icon_ = LoadIconW(resourceInstance_, MAKEINTRESOURCEW(IDI_APP_ICON));
 }
@@ -61,12 +46,6 @@ bool CTrovalisInstallV7Dlg::OnInitDialog() {
     SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     SetWindowTextW(Window(), reinterpret_cast<const wchar_t*>(kWindowTitle));
-
-    if (std::optional<std::u16string> path = ConfigPathBesideProgram()) {
-        UnattendedConfig config;
-        if (LoadUnattendedConfig(*path, config))
-            config_ = config;
-    }
 
     CreateSurface(page_, Window(), resourceInstance_, savedWindowRect_);
     std::unique_ptr<Gdiplus::Graphics> graphics = OpenDrawingContext(page_);
@@ -83,13 +62,11 @@ bool CTrovalisInstallV7Dlg::OnInitDialog() {
     openLicense_ = nullptr;
     options_.OwnerWindow = Window();
     options_.Unattended = false;
-    options_.ShowPanel = true;
-    options_.Hid = 0;
 
-    LoadPackageAndDefaults();
+    ShowStartOptions();
     hiddenMode_ = false;
     ApplyStartLanguage();
-    if (config_ && config_->EndUserLicenseAgreed)
+    if (installAtOnce_)
         StartUnattended();
 
     if (graphics && table_ && page_.InstallButton)
@@ -110,45 +87,17 @@ bool CTrovalisInstallV7Dlg::OnInitDialog() {
     return true;
 }
 
-void CTrovalisInstallV7Dlg::LoadPackageAndDefaults() {
+void CTrovalisInstallV7Dlg::ShowStartOptions() {
     table_ = std::make_unique<LanguageTable>();
-    state_ = std::make_shared<InstallerState>();
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-    // The resource lies in this program's own mapped image: the files may
-    // point into it.
-    packageLoaded_ =
-        FindPackageResource(nullptr, &data, &size) && LoadPackage(*state_, data, size, nullptr, PackageBytes::Borrow);
     if (!packageLoaded_)
-        exitCode_ = InstallerExitCode::NoPackage;
-
+        exitCode_ = ExitCode::BadPackage;
     // The licence text is chosen once, for the language the run starts in.
-    uint32_t startLanguage = config_ ? config_->LangId : GetUserDefaultUILanguage();
-    licenseText_ = SelectLicenseText(*state_, startLanguage);
-
-    options_.BaseFolder = config_ ? config_->Path : ProgramFilesFolder();
-    if (options_.BaseFolder.size() > kMaxPathField)
-        options_.BaseFolder.resize(kMaxPathField);
-    std::u16string company = state_->Tree ? state_->Company : std::u16string();
-    fullInstallPath_ = JoinInstallPath(options_.BaseFolder, company, state_->Product);
-    // A base folder on the command line wins, when the installation fits in it.
-    if (commandLine_.Dir) {
-        if (std::optional<InstallPathChoice> choice =
-                InstallPathForFolder(*commandLine_.Dir, company, state_->Product)) {
-            options_.BaseFolder = choice->BaseFolder;
-            fullInstallPath_ = choice->FullInstallPath;
-        } else {
-            WriteLogLine("error",
-                         u"the /dir folder cannot hold the installation folder; keeping " + options_.BaseFolder);
-        }
-    }
-    WriteLogLine("config", u"base-folder=" + options_.BaseFolder);
+    licenseText_ = SelectLicenseText(*state_, licenseLangId_);
     ShowPathInBox();
 }
 
 void CTrovalisInstallV7Dlg::ApplyStartLanguage() {
-    uint32_t langId = config_ ? config_->LangId : GetUserDefaultUILanguage();
-    LanguageRedraw redraw = ApplyLanguage(langId, language_, *table_, options_);
+    LanguageRedraw redraw = ApplyLanguage(options_.LangId, language_, *table_, options_);
     RedrawLanguage(page_, language_, redraw, *table_);
 }
 
@@ -161,11 +110,9 @@ void CTrovalisInstallV7Dlg::StartUnattended() {
     }
     Arm(DialogTimer::Hide);
     options_.Unattended = true;
-    options_.ShowPanel = config_->ShowPanel;
-    options_.Hid = config_->Hid;
     if (!StartInstallWorker(state_, options_, &InstallWorker)) {
         Disarm(DialogTimer::Hide);
-        exitCode_ = InstallerExitCode::WorkerNotStarted;
+        exitCode_ = ExitCode::Failed;  // the installation's thread could not be started
         EndDialog(IDOK);
     }
 }
@@ -238,7 +185,7 @@ std::optional<LRESULT> CTrovalisInstallV7Dlg::OnMessage(UINT message, WPARAM wPa
         case kShowNoSurfaceMessage:
             ShowProblem(L"The installer's window could not be drawn, so nothing can be installed.",
                         L"无法绘制安装程序窗口，无法安装。");
-            exitCode_ = InstallerExitCode::Failed;
+            exitCode_ = ExitCode::Failed;
             EndDialog(IDOK);
             return 0;
         default:
@@ -378,14 +325,12 @@ void CTrovalisInstallV7Dlg::StartInteractiveInstall() {
     if (Ended())
         return;  // an ended dialog never starts a worker
     options_.Unattended = false;
-    options_.ShowPanel = config_ ? config_->ShowPanel : true;
-    options_.Hid = config_ ? config_->Hid : 0;
     if (StartInstallWorker(state_, options_, &InstallWorker)) {
         installing_ = true;
         return;
     }
     // No thread, no installation: say so and leave the window closable.
-    exitCode_ = InstallerExitCode::WorkerNotStarted;
+    exitCode_ = ExitCode::Failed;
     ShowProblem(L"The installation could not be started.", L"无法启动安装。");
 }
 
@@ -468,7 +413,7 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
             ShowStatus(page_, WidePtr(reaction.Text));
             break;
         case ReportReactionKind::MessageBox:
-            exitCode_ = InstallerExitCode::Failed;
+            exitCode_ = ExitCode::Failed;
             failureShown_ = true;
             MessageBoxW(Window(), WidePtr(reaction.Text), WidePtr(reaction.Caption), MB_OK);
             break;
@@ -479,7 +424,7 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
             break;
     }
     if (report.dwData == static_cast<ULONG_PTR>(ProgressCode::RolledBack))
-        exitCode_ = failureShown_ ? InstallerExitCode::Failed : InstallerExitCode::Cancelled;
+        exitCode_ = failureShown_ ? ExitCode::Failed : ExitCode::UserCancelled;
 }
 
 // ---------------------------------------------------------------------------
@@ -491,6 +436,5 @@ void CTrovalisInstallV7Dlg::OnDestroy() {
     ReleaseSkinPage(page_);
     table_.reset();
     ReleaseInstallerState(state_);
-    config_.reset();
     licenseText_.reset();
 }

@@ -1,7 +1,8 @@
 // The main dialog: one skinned page (language choice, installation path,
 // licence notice and link, close button, Install button in the status band)
 // that turns into the progress display once Install is pressed, or runs
-// hidden when script.ini accepts the licence.
+// hidden when script.ini accepts the licence. It shows the options the
+// start-up resolved (ui/window_start.h) and resolves none itself.
 //
 // Lifecycle: Ready -> Starting (Install, StartTimer pending) -> Installing
 // (worker running) -> Cancelling (close pressed) -> Closing (WorkerFinished,
@@ -27,31 +28,22 @@
 
 #include "config/language_choice.h"
 #include "config/language_table.h"
-#include "config/unattended_config.h"
 #include "records/installer_state.h"
 #include "records/run_outcome.h"
 #include "ui/TrovalisInstallV7Timers.h"
 #include "ui/dialog_framework_win.h"
 #include "ui/skin_surface_win.h"
+#include "ui/window_start.h"
 
 class CDlgLicense;
 
-// The program's exit code, from how the run ended (the codes of
-// app/run_contract.h).
-enum class InstallerExitCode : int {
-    Ok = 0,                   // no installation was attempted, or it completed
-    Cancelled = 1602,         // the user cancelled the installation; it was rolled back
-    Failed = 1603,            // the installation failed and was rolled back
-    NoPackage = 1620,         // the program carries no usable package
-    WorkerNotStarted = 1603,  // the installation's thread could not be started
-};
-
 class CTrovalisInstallV7Dlg : public CDialog {
   public:
-    explicit CTrovalisInstallV7Dlg(const CommandLineOptions& commandLine);
+    explicit CTrovalisInstallV7Dlg(WindowStart start);
     ~CTrovalisInstallV7Dlg() override;
 
-    InstallerExitCode ExitCode() const { return exitCode_; }
+    // The program's exit code, from how the run ended.
+    ExitCode ExitCodeOfRun() const { return exitCode_; }
 
   protected:
     bool OnInitDialog() override;
@@ -70,7 +62,7 @@ class CTrovalisInstallV7Dlg : public CDialog {
     void OnButtonClicked(CSkinButton* button);
     void OnLanguageChoice(CSkinOption* option);
 
-    void LoadPackageAndDefaults();
+    void ShowStartOptions();
     void ApplyStartLanguage();
     void StartUnattended();
     // Install was pressed: the worker is starting or running (or has run).
@@ -101,14 +93,14 @@ class CTrovalisInstallV7Dlg : public CDialog {
     RECT savedWindowRect_ = {0, 0, 0, 0};
     HICON icon_ = nullptr;
 
-    std::optional<UnattendedConfig> config_;
     std::unique_ptr<LanguageTable> table_;
     std::shared_ptr<InstallerState> state_;
     InstallOptions options_;
     CDlgLicense* openLicense_ = nullptr;
 
-    CommandLineOptions commandLine_;
-    bool failureShown_ = false;  // a failure report's message box was shown
+    uint32_t licenseLangId_ = 0;  // the language the licence text is chosen for
+    bool installAtOnce_ = false;  // script.ini accepted the licence: a hidden run
+    bool failureShown_ = false;   // a failure report's message box was shown
     bool packageLoaded_ = false;
-    InstallerExitCode exitCode_ = InstallerExitCode::Ok;
+    ExitCode exitCode_ = ExitCode::Success;
 };

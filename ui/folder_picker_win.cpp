@@ -6,21 +6,6 @@
 
 #include "platform/text_win.h"
 
-std::optional<InstallPathChoice> InstallPathForFolder(std::u16string_view folder,
-                                                      std::u16string_view company,
-                                                      std::u16string_view product) {
-    if (!folder.empty() && folder.back() == u'\\')
-        folder.remove_suffix(1);
-    if (folder.empty())
-        return std::nullopt;
-    InstallPathChoice choice;
-    choice.BaseFolder = std::u16string(folder);
-    choice.FullInstallPath = choice.BaseFolder + u'\\' + std::u16string(company) + u'\\' + std::u16string(product);
-    if (choice.FullInstallPath.size() > kMaxPathField)
-        return std::nullopt;
-    return choice;
-}
-
 namespace {
 
 // The picker's item belongs to the shell allocator.

@@ -1,14 +1,13 @@
-// Entry point of the installer: the command line decides between the quiet
-// installation and the window; both run under the product's run mutex and
-// end with one of the documented exit codes.
+// Entry point of the installer: the command line, the run log and the
+// product's run mutex, then the one start-up path (installer_start_win.h);
+// every run ends with one of the documented exit codes.
 #include <windows.h>
 
-#include "app/installer/quiet_install_win.h"
+#include "app/installer/installer_start_win.h"
 #include "app/program_run_win.h"
 #include "platform/dll_search_win.h"
 #include "platform/product_constants.h"
 #include "platform/run_log.h"
-#include "ui/TrovalisInstallV7.h"
 
 #ifndef INSTALLER_VERSION
 #define INSTALLER_VERSION "0.0.0"
@@ -37,8 +36,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         WriteLogLine("error", u"another installation or removal of this product is running");
         return EndRun(ExitCode::AnotherRunInProgress);
     }
-    if (options.Quiet)
-        return EndRun(RunQuietInstall(options));
-    CTrovalisInstallV7App app(options);
-    return EndRun(static_cast<ExitCode>(RunApplication(app)));
+    return EndRun(RunInstaller(options));
 }

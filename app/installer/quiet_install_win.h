@@ -3,12 +3,18 @@
 // log, and the run ends as soon as the worker has finished.
 #pragma once
 
-#include "app/run_contract.h"
+#include <memory>
 
-// Installs the program's own package with `options` (script.ini beside the
-// program is still read, completed and written back; /dir wins over its
-// Path) and returns the exit code: Success, UserCancelled when the licence is
-// not accepted, Failed after a rollback, BadPackage when the package is
-// missing or damaged, InvalidCommandLine for a /dir that cannot hold the
-// installation folder.
-ExitCode RunQuietInstall(const CommandLineOptions& options);
+#include "app/installer/option_resolution.h"
+#include "records/installer_state.h"
+#include "records/run_outcome.h"
+
+// Installs the package loaded into `state` (which must name its company and
+// product) with the resolved `options` and returns the exit code: Success,
+// UserCancelled when the licence is not accepted, Failed after a rollback or
+// when the thread cannot start, InvalidCommandLine for a /dir that cannot
+// hold the installation folder (Failed for such a folder from script.ini or
+// the default). Refusals are written to the run log.
+ExitCode RunQuietInstall(const std::shared_ptr<InstallerState>& state,
+                         const ResolvedOptions& options,
+                         const CommandLineOptions& commandLine);

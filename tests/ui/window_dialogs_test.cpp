@@ -1,12 +1,11 @@
-// The dialog framework, the licence dialog and the installation path rules,
-// through the real dialog manager (run under Wine with a display).
+// The dialog framework, the main dialog without a surface and the licence
+// dialog, through the real dialog manager (run under Wine with a display).
 #include <windows.h>
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <iterator>
 #include <string>
 
 #include "platform/text_win.h"
@@ -14,7 +13,6 @@
 #include "ui/DlgLicense.h"
 #include "ui/TrovalisInstallV7Dlg.h"
 #include "ui/dialog_framework_win.h"
-#include "ui/folder_picker_win.h"
 
 namespace {
 
@@ -72,7 +70,7 @@ class CProbeDialog : public CDialog {
 // surface cannot be made.
 class CSurfacelessMainDialog : public CTrovalisInstallV7Dlg {
   public:
-    CSurfacelessMainDialog() : CTrovalisInstallV7Dlg(CommandLineOptions{}) {}
+    CSurfacelessMainDialog() : CTrovalisInstallV7Dlg(WindowStart{}) {}
 
   protected:
     bool OnInitDialog() override {
@@ -244,7 +242,7 @@ TEST_F(WindowDialogsTest, MainDialogWithoutSurfaceSaysSoAndEnds) {
         g_check = nullptr;  // a poll still pending must not outlive this test
         EXPECT_FALSE(stillOpen) << "the window stayed open";
         EXPECT_NE(shown.find(L"could not be drawn"), std::wstring::npos) << "shown: " << shown;
-        EXPECT_EQ(dialog.ExitCode(), InstallerExitCode::Failed);
+        EXPECT_EQ(dialog.ExitCodeOfRun(), ExitCode::Failed);
     }
     Gdiplus::GdiplusShutdown(token);
 }
@@ -298,49 +296,6 @@ TEST_F(WindowDialogsTest, LicenseDialogClosesOnEscape) {
     CDlgLicense dialog(text.c_str());
     CheckWhileRunning([&] { PostMessageW(dialog.Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-}
-
-// ---------------------------------------------------------------------------
-// Installation path rules
-
-struct PathCase {
-    const char16_t* Folder;
-    const char16_t* Base;  // null: refused
-    const char16_t* Full;
-};
-
-// A drive root loses its backslash; Company and Product are appended; an
-// empty choice is refused.
-TEST_F(WindowDialogsTest, ChosenFolderGivesBaseFolderAndInstallPath) {
-    const PathCase cases[] = {
-        {u"D:\\", u"D:", u"D:\\Zorvanelle\\ZorvanelleV7"},
-        {u"D:\\Apps", u"D:\\Apps", u"D:\\Apps\\Zorvanelle\\ZorvanelleV7"},
-        {u"D:\\Apps\\", u"D:\\Apps", u"D:\\Apps\\Zorvanelle\\ZorvanelleV7"},
-        {u"\\\\server\\share", u"\\\\server\\share", u"\\\\server\\share\\Zorvanelle\\ZorvanelleV7"},
-        {u"", nullptr, nullptr},
-        {u"\\", nullptr, nullptr},
-    };
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        const PathCase& c = cases[i];
-        std::optional<InstallPathChoice> choice = InstallPathForFolder(c.Folder, u"Zorvanelle", u"ZorvanelleV7");
-        if (!c.Base) {
-            EXPECT_FALSE(choice) << "case " << i;
-            continue;
-        }
-        ASSERT_TRUE(choice) << "case " << i;
-        EXPECT_EQ(choice->BaseFolder, c.Base);
-        EXPECT_EQ(choice->FullInstallPath, c.Full);
-    }
-}
-
-// The full path may use all 259 characters of its field, not one more.
-TEST_F(WindowDialogsTest, InstallPathLongerThanItsFieldIsRefused) {
-    const std::u16string tail = u"\\Zorvanelle\\ZorvanelleV7";
-    std::u16string fits = u"C:\\" + std::u16string(259 - 3 - tail.size(), u'a');
-    std::optional<InstallPathChoice> choice = InstallPathForFolder(fits, u"Zorvanelle", u"ZorvanelleV7");
-    ASSERT_TRUE(choice);
-    EXPECT_EQ(choice->FullInstallPath.size(), 259u);
-    EXPECT_FALSE(InstallPathForFolder(fits + u'b', u"Zorvanelle", u"ZorvanelleV7"));
 }
 
 }  // namespace
