@@ -57,6 +57,16 @@ std::optional<std::u16string> QueryStringValue(HKEY key, const wchar_t* name) {
     return FromWide(text);
 }
 
+std::optional<uint32_t> QueryDwordValue(HKEY key, const wchar_t* name) {
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD bytes = sizeof(value);
+    if (!Succeeded(RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes)) ||
+        type != REG_DWORD || bytes != sizeof(value))
+        return std::nullopt;
+    return value;
+}
+
 bool DeleteSubkey(HKEY key, const std::u16string& name) {
     return Succeeded(RegDeleteKeyW(key, WidePtr(name)));
 }

@@ -38,6 +38,10 @@ bool SetDwordValue(HKEY key, const wchar_t* name, DWORD value);
 // is missing or longer than kMaxRegistryTextUnits.
 std::optional<std::u16string> QueryStringValue(HKEY key, const wchar_t* name);
 
+// The REG_DWORD value `name` of `key`. Absent when the value is missing or of
+// another type.
+std::optional<uint32_t> QueryDwordValue(HKEY key, const wchar_t* name);
+
 // Deletes the subkey `name` of `key` with its values. Fails (and deletes
 // nothing) when the subkey has subkeys of its own.
 bool DeleteSubkey(HKEY key, const std::u16string& name);

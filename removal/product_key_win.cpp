@@ -35,6 +35,7 @@ ProductKeyValues ReadProductKey() {
         return values;
     values.ServicePath = QueryStringValue(key.Get(), L"MainServicePath");
     values.ServiceName = QueryStringValue(key.Get(), L"MainServiceName");
+    values.LanguageId = QueryDwordValue(key.Get(), L"LanguageID");
     return values;
 }
 

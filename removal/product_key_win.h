@@ -14,11 +14,13 @@
 #include <string>
 #include <vector>
 
-// The two values an installation leaves for its successor. Each is absent when
-// the key or the value is missing or the value is longer than 259 units.
+// The values an installation leaves for its successor and its uninstaller.
+// Each is absent when the key or the value is missing, the value is longer
+// than 259 units, or (LanguageId) it is not a DWORD.
 struct ProductKeyValues {
     std::optional<std::u16string> ServicePath;  // "MainServicePath"
     std::optional<std::u16string> ServiceName;  // "MainServiceName"
+    std::optional<uint32_t> LanguageId;         // "LanguageID", the installation's language code
 };
 
 ProductKeyValues ReadProductKey();

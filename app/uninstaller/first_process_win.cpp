@@ -11,10 +11,11 @@
 #include "app/run_contract.h"
 #include "app/uninstaller/temporary_copy_win.h"
 #include "app/uninstaller/uninstall_texts.h"
+#include "config/language_table.h"
 #include "platform/path_names.h"
-#include "platform/product_constants.h"
 #include "platform/run_log.h"
 #include "platform/text_win.h"
+#include "removal/product_key_win.h"
 #include "removal/uninstall_log_file_win.h"
 #include "removal/uninstall_plausibility.h"
 
@@ -23,13 +24,10 @@ namespace {
 constexpr char16_t kProgramName[] = u"Uninstall.exe";
 constexpr char16_t kLogFileName[] = u"uninstall.log";
 
+// The language the installation ran in, as its product key keeps it; the
+// installer's own rule maps anything else (or nothing) to English.
 uint32_t ProductLanguage() {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, reinterpret_cast<const wchar_t*>(kProductKeyPath), L"LanguageID",
-                     RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-        return 0;
-    return value;
+    return ProductLanguageFor(ReadProductKey().LanguageId.value_or(kLangEnglish));
 }
 
 void ShowMessage(const std::u16string& text, const std::u16string& title, UINT icon) {

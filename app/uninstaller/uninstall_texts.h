@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "config/language_table.h"
+
 enum class UninstallText {
     ConfirmTitle,
     Confirm,
@@ -20,8 +22,6 @@ enum class UninstallText {
     Busy,
     Close,
 };
-
-inline constexpr uint32_t kUninstallChinese = 2052;
 
 // The text `id` in the language `langId`, the product's name put in.
 inline std::u16string UninstallTextOf(UninstallText id, uint32_t langId, std::u16string_view product) {
@@ -46,7 +46,7 @@ inline std::u16string UninstallTextOf(UninstallText id, uint32_t langId, std::u1
         {u"Close", u"关闭"},
     };
     const Pair& pair = kTexts[static_cast<size_t>(id)];
-    std::u16string text = langId == kUninstallChinese ? pair.Chinese : pair.English;
+    std::u16string text = langId == kLangChinese ? pair.Chinese : pair.English;
     const size_t at = text.find(u"%s");
     if (at != std::u16string::npos)
         text.replace(at, 2, product);

@@ -289,12 +289,24 @@ TEST_F(ProductKeyTest, ReadTreatsValueOver259UnitsAsAbsent) {
     EXPECT_FALSE(values.ServiceName.has_value());
 }
 
-// Without the key both values are absent.
+// Without the key no value is there.
 TEST_F(ProductKeyTest, ReadWithoutKeyGivesNeitherValue) {
     ProductKeyValues values = ReadProductKey();
 
     EXPECT_FALSE(values.ServicePath.has_value());
     EXPECT_FALSE(values.ServiceName.has_value());
+    EXPECT_FALSE(values.LanguageId.has_value());
+}
+
+// The uninstaller's language comes back as the installation wrote it; a
+// LanguageID that is not a DWORD counts as absent.
+TEST_F(ProductKeyTest, ReadGivesLanguageWrittenAsDword) {
+    state_.MainAppFile = AddFile(u"Panel.exe");
+    ASSERT_TRUE(WriteProductKey(state_));
+    EXPECT_EQ(ReadProductKey().LanguageId, std::optional<uint32_t>(2052));
+
+    StoreRawText(L"LanguageID", u"2052", true);
+    EXPECT_FALSE(ReadProductKey().LanguageId.has_value());
 }
 
 // The recorded key goes with all its values; its parent stays.
