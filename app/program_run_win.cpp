@@ -2,8 +2,10 @@
 
 #include <stdlib.h>
 
+#include "platform/log_folder_win.h"
 #include "platform/product_constants.h"
 #include "platform/run_log.h"
+#include "platform/run_mutex_win.h"
 #include "platform/text.h"
 #include "platform/text_win.h"
 
@@ -79,6 +81,8 @@ std::optional<std::u16string> RunLogPath(const std::optional<std::u16string>& re
         return requested;
     if (!quiet)
         return std::nullopt;
+    if (std::optional<std::u16string> logs = AdministratorsLogFolder(kLogCompanyFolderName))
+        return *logs + u"\\" + defaultName;
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
     if (length == 0 || length > MAX_PATH)
@@ -96,18 +100,35 @@ void LogProgramStart(const char16_t* version) {
 }
 
 UniqueKernelHandle TakeRunMutex() {
-    UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t*>(kRunMutexName)));
-    if (!mutex)
-        return mutex;
+    RunMutex run = CreateRunMutex();
+    if (!run.Mutex) {
+        WriteLogResult("error", "create-run-mutex", false, GetLastError(), kRunMutexInNamespace);
+        return UniqueKernelHandle();
+    }
+    if (!run.Private)
+        WriteLogLine("info", u"run mutex under its global name: this system has no private namespaces");
+    UniqueKernelHandle mutex = std::move(run.Mutex);
     const DWORD wait = WaitForSingleObject(mutex.Get(), 0);
     if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
         return mutex;
     return UniqueKernelHandle();
 }
 
+int RefuseUnrestrictedLibrarySearch(const std::vector<std::u16string>& args,
+                                    const std::vector<std::string_view>& switches) {
+    ShowUsage(
+        u"This program does not run on this system: it cannot keep the libraries it loads to the system "
+        u"folder (SetDefaultDllDirectories is missing; Windows 7 and Windows Server 2008 R2 need update "
+        u"KB2533623). Install that update and start it again.\r\n",
+        AsksForQuiet(args, switches), true);
+    return static_cast<int>(ExitCode::Failed);
+}
+
 int EndRun(ExitCode code, RunKind kind) {
     const int value = static_cast<int>(code);
-    WriteLogLine("exit", Utf8ToUtf16(std::to_string(value)) + u" " + Utf8ToUtf16(ExitCodeMeaning(code, kind)));
+    const std::u16string note = RunLogNote();
+    WriteLogLine("exit", Utf8ToUtf16(std::to_string(value)) + u" " + Utf8ToUtf16(ExitCodeMeaning(code, kind)) +
+                             (note.empty() ? u"" : u" (" + note + u")"));
     CloseRunLog();
     return value;
 }

@@ -34,8 +34,9 @@ CommandLineOptions ReadProgramCommandLine(const std::vector<std::u16string>& arg
                                           std::u16string_view programName,
                                           std::optional<ExitCode>* endNow);
 
-// The run log's file: `requested` when given, else in %TEMP% under
-// `defaultName` when `quiet`, else none.
+// The run log's file: `requested` when given, else, when `quiet`, one named
+// `defaultName` in %ProgramData%\<company>\Logs for an elevated run
+// (platform/log_folder_win.h) or in %TEMP% otherwise; else none.
 std::optional<std::u16string> RunLogPath(const std::optional<std::u16string>& requested,
                                          bool quiet,
                                          const std::u16string& defaultName);
@@ -43,10 +44,21 @@ std::optional<std::u16string> RunLogPath(const std::optional<std::u16string>& re
 // Logs the program's path, version and command line.
 void LogProgramStart(const char16_t* version);
 
-// Takes the product's machine-wide run mutex; an empty owner when another
-// run holds it. A mutex whose owner was killed is taken over.
+// Takes the product's machine-wide run mutex (platform/run_mutex_win.h, in
+// its private namespace where the system has one); an empty
+// owner when another run holds it, or when it cannot be made (an error line
+// of the log then names the Win32 error). A mutex whose owner was killed is
+// taken over.
 UniqueKernelHandle TakeRunMutex();
 
-// Writes the log's last line, closes the log and returns `code` as the
-// process exit code.
+// Ends a program whose library search could not be restricted to System32
+// (RestrictDllSearchToSystem32 failed: Windows 7 without KB2533623), before
+// it does anything: a library planted beside it would run with its rights.
+// Says why on the console, or in a message box unless some argument asks for
+// quiet, and returns 1603 (ExitCode::Failed) as the process exit code.
+int RefuseUnrestrictedLibrarySearch(const std::vector<std::u16string>& args,
+                                    const std::vector<std::string_view>& switches);
+
+// Writes the log's last line (with RunLogNote when the log was refused at its
+// name), closes the log and returns `code` as the process exit code.
 int EndRun(ExitCode code, RunKind kind = RunKind::Installation);

@@ -76,16 +76,23 @@ void LogAction(std::string_view what, bool ok, DWORD error, std::u16string_view 
 // Steps 2 to 11: log header, folders, stopping services and programs of an
 // earlier copy, the package files, the product key, driver batches, services.
 void StartLog(InstallRun& run);
-void CreateInstallFolders(InstallRun& run);
-// A base folder that does not exist is made with its missing parents; each
-// folder made is recorded as a DirectoryRecord.
-void CreateMissingBaseFolders(InstallRun& run);
-// The installation folder and the folders above it up to the base folder,
-// those of them that already exist: true when each lets only administrators
-// write (platform/folder_security_win.h). Otherwise the folder is named in an
-// error line of the run log and in a FileCreateFailed report, and nothing
-// may be installed there. On a system that enforces no permissions (Wine)
-// nothing is checked, and the log says so.
+// The install folders: missing ones are made with the protected DACL, and
+// the whole path is checked again (InstallFolderIsAdministratorsOnly) before
+// the journal opens. False when a folder was refused; the run is then
+// stopped as failed.
+bool CreateInstallFolders(InstallRun& run);
+// A base folder that does not exist is made with its missing parents, each
+// with the protected DACL in its create call; each folder made is recorded
+// as a DirectoryRecord. One that someone else made meanwhile must pass as an
+// existing folder; false (the run stopped) when it does not.
+bool CreateMissingBaseFolders(InstallRun& run);
+// The base, company and product folders, those of them that exist, each
+// opened without following a reparse point: true when none is a reparse
+// point and each lets only administrators change it or what is made inside
+// (platform/folder_trust.h). Otherwise the folder is named in an error line
+// of the run log and in a FileCreateFailed report, and nothing may be
+// installed there. On a system that enforces no permissions (Wine) only the
+// reparse points are checked, and the log says so.
 bool InstallFolderIsAdministratorsOnly(const InstallerState& state);
 void StopPackageServices(InstallRun& run);
 void CloseRunningCopies(InstallRun& run);

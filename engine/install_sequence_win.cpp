@@ -48,7 +48,8 @@ void RunShellSteps(InstallRun& run) {
 
 void RunSteps(InstallRun& run) {
     StartLog(run);
-    CreateInstallFolders(run);
+    if (!CreateInstallFolders(run))
+        return;  // refused: nothing is done there
     StopPackageServices(run);
     CloseRunningCopies(run);
     WritePackageFiles(run);

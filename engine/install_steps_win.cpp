@@ -172,50 +172,102 @@ std::vector<std::u16string> MissingBaseFolders(const std::u16string& base) {
     return missing;
 }
 
-// Wine maps every user to one account and enforces no permissions, so what a
-// folder's DACL says there protects nothing and refuses everything.
-bool PermissionsAreEnforced() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return !ntdll || !GetProcAddress(ntdll, "wine_get_version");
+// A folder's path as it is opened to be judged: a drive's root with its
+// backslash ("D:" alone is the current folder of drive D), any other without
+// one (a trailing backslash would be resolved through a link standing there).
+std::u16string FolderToJudge(std::u16string folder) {
+    while (folder.size() > 3 && folder.back() == u'\\')
+        folder.pop_back();
+    if (folder.size() == 2 && folder[1] == u':')
+        folder += u'\\';
+    return folder;
+}
+
+// The base, company and product folders, those whose paths fit.
+std::vector<std::u16string> InstallPathFolders(const InstallerState& state) {
+    std::vector<std::u16string> folders{FolderToJudge(state.Options.BaseFolder)};
+    if (std::optional<std::u16string> company = JoinPath(state.Options.BaseFolder, state.Company)) {
+        folders.push_back(*company);
+        if (std::optional<std::u16string> product = JoinPath(*company, state.Product))
+            folders.push_back(*product);
+    }
+    return folders;
+}
+
+std::u16string RefusalText(FolderVerdict verdict) {
+    switch (verdict) {
+        case FolderVerdict::ReparsePoint:
+            return u"refused: a link (reparse point) stands in place of the folder ";
+        case FolderVerdict::OthersCanWrite:
+            return u"refused: users other than administrators can write to ";
+        default:
+            return u"refused: cannot open the folder or read its permissions ";
+    }
+}
+
+void RefuseFolder(const InstallerState& state, FolderVerdict verdict, const std::u16string& folder) {
+    WriteLogLine("error", RefusalText(verdict) + folder);
+    SendReport(state, ReportKind::FileCreateFailed, folder);
+}
+
+// Stops the run (it then rolls back what it did) without a file to blame.
+bool StopRun(InstallRun& run) {
+    run.Failed = true;
+    run.State.Running = false;
+    return false;
+}
+
+// A folder this run wanted to make that someone else made meanwhile must pass
+// as an existing folder. False when refused; the run is then stopped.
+bool TakenFolderPasses(InstallRun& run, const FolderMaking& making, const std::u16string& folder) {
+    if (!making.Taken || making.Verdict == FolderVerdict::Trusted)
+        return true;
+    RefuseFolder(run.State, making.Verdict, folder);
+    return StopRun(run);
+}
+
+// Makes a missing install folder with the protected DACL; false when refused.
+// One that cannot be made fails the run later, at its first file.
+bool MakeProtectedFolder(InstallRun& run, const std::u16string& folder) {
+    return TakenFolderPasses(run, MakeOrJudgeAdministratorsOnlyFolder(folder), folder);
 }
 
 }  // namespace
 
 bool InstallFolderIsAdministratorsOnly(const InstallerState& state) {
-    const std::u16string& base = state.Options.BaseFolder;
-    std::optional<std::u16string> company = JoinPath(base, state.Company);
-    std::optional<std::u16string> product = company ? JoinPath(*company, state.Product) : std::nullopt;
-    if (!PermissionsAreEnforced()) {
+    const bool enforced = SystemEnforcesPermissions();
+    if (!enforced)
         WriteLogLine("info", u"folder permissions not checked: this system enforces none");
+    const std::vector<std::u16string> folders = InstallPathFolders(state);
+    std::vector<FolderFacts> facts;
+    for (const std::u16string& folder : folders)
+        facts.push_back(ReadFolderFacts(folder));
+    const std::optional<FolderRefusal> refusal = FirstRefusedFolder(facts, enforced);
+    if (!refusal)
         return true;
-    }
-    for (const std::optional<std::u16string>& folder : {std::optional<std::u16string>(base), company, product}) {
-        if (!folder || !PathExists(*folder))
-            continue;
-        if (FolderOnlyAdministratorsCanWrite(*folder))
-            continue;
-        WriteLogLine("error", u"refused: users other than administrators can write to " + *folder);
-        SendReport(state, ReportKind::FileCreateFailed, *folder);
-        return false;
-    }
-    return true;
+    RefuseFolder(state, refusal->Verdict, folders[refusal->Index]);
+    return false;
 }
 
 // Each folder is recorded once made, so a rollback or a removal takes it
-// away again when it is empty; one that cannot be made fails the run later,
-// at its first file.
-void CreateMissingBaseFolders(InstallRun& run) {
+// away again when it is empty.
+bool CreateMissingBaseFolders(InstallRun& run) {
     for (const std::u16string& folder : run.InheritedFolders) {
         if (IsBaseFolderOrAbove(folder, run.State.Options.BaseFolder))
             RecordAction(run, DirectoryRecord, folder);
     }
     for (const std::u16string& folder : MissingBaseFolders(run.State.Options.BaseFolder)) {
-        const bool made = CreateAdministratorsOnlyFolder(folder);
-        LogAction("create-base-folder", made, GetLastError(), folder);
-        if (!made)
-            return;
+        const FolderMaking making = MakeOrJudgeAdministratorsOnlyFolder(folder);
+        if (!TakenFolderPasses(run, making, folder))
+            return false;
+        if (making.Taken)
+            continue;  // someone else's, and it passed: not this run's to remove
+        LogAction("create-base-folder", making.Made, making.Error, folder);
+        if (!making.Made)
+            return true;
         RecordAction(run, DirectoryRecord, folder);
     }
+    return true;
 }
 
 void StartLog(InstallRun& run) {
@@ -224,7 +276,7 @@ void StartLog(InstallRun& run) {
     run.Log.Product = run.State.Product;
 }
 
-void CreateInstallFolders(InstallRun& run) {
+bool CreateInstallFolders(InstallRun& run) {
     std::optional<std::u16string> company = JoinPath(run.State.Options.BaseFolder, run.State.Company);
     std::optional<std::u16string> product = company ? JoinPath(*company, run.State.Product) : std::nullopt;
     run.Tree.RootName = run.State.Product;
@@ -233,15 +285,20 @@ void CreateInstallFolders(InstallRun& run) {
     run.Tree.InstallFolder =
         product ? *product : run.State.Options.BaseFolder + u"\\" + run.State.Company + u"\\" + run.State.Product;
     if (!product)
-        return;
-    CreateMissingBaseFolders(run);
-    EnsureDirectory(*company);
+        return true;
+    if (!CreateMissingBaseFolders(run) || !MakeProtectedFolder(run, *company) || !MakeProtectedFolder(run, *product))
+        return false;
     CreateInstallDirectories(run.Tree);
+    // Checked again now that the earlier version is gone and the folders are
+    // there, before the first file (the journal) is written into them.
+    if (!InstallFolderIsAdministratorsOnly(run.State))
+        return StopRun(run);
     // From here on every record is on disk before its action.
     if (run.LogPath) {
         const bool started = StartJournal(run.Journal, *run.LogPath, run.Log);
         LogAction("start-uninstall-journal", started, GetLastError(), *run.LogPath);
     }
+    return true;
 }
 
 void StopPackageServices(InstallRun& run) {

@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
 
 namespace {
 
@@ -28,11 +29,6 @@ bool IsTrustedInstaller(PSID sid) {
     const bool same = EqualSid(sid, trusted) != FALSE;
     LocalFree(trusted);
     return same;
-}
-
-bool IsAdministrative(PSID sid) {
-    return sid && IsValidSid(sid) &&
-           (IsSidOf(sid, WinBuiltinAdministratorsSid) || IsSidOf(sid, WinLocalSystemSid) || IsTrustedInstaller(sid));
 }
 
 // The SID of a plain or callback allow entry (they share one layout); null
@@ -60,43 +56,114 @@ bool IsAllowEntry(const ACE_HEADER* header) {
     }
 }
 
-bool DaclLetsOnlyAdministratorsWrite(PACL dacl) {
+// Every allow kind keeps its mask right after the header. An object or
+// compound entry (no SID read) counts as naming someone else.
+AccessEntry EntryOf(const ACE_HEADER* header) {
+    AccessEntry entry;
+    entry.Allows = IsAllowEntry(header);
+    if (!entry.Allows)
+        return entry;
+    entry.Who = PrincipalOfSid(AllowedSidOf(header));
+    entry.ChangingRights = (reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header)->Mask & kChangingRights) != 0;
+    entry.InheritOnly = (header->AceFlags & INHERIT_ONLY_ACE) != 0;
+    return entry;
+}
+
+bool ReadEntries(PACL dacl, std::vector<AccessEntry>& entries) {
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         void* entry = nullptr;
         if (!GetAce(dacl, i, &entry))
             return false;
-        const auto* header = static_cast<const ACE_HEADER*>(entry);
-        if (!IsAllowEntry(header) || (header->AceFlags & INHERIT_ONLY_ACE))
-            continue;  // denies nothing here, or applies only to what is inside
-        const ACCESS_MASK mask = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header)->Mask;
-        if (!(mask & kChangingRights))
-            continue;
-        // An object or compound entry (no SID read) must not grant changing
-        // rights on a folder at all.
-        if (!IsAdministrative(AllowedSidOf(header)))
-            return false;
+        entries.push_back(EntryOf(static_cast<const ACE_HEADER*>(entry)));
     }
     return true;
 }
 
+bool IsReparsePoint(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Windows reports a reparse point on the handle; Wine 8 reports a Unix
+// symbolic link as one only by name, so both are asked. Unreadable
+// attributes count as a reparse point: nothing proves it is none.
+bool HandleOrNameIsReparsePoint(HANDLE handle, const std::u16string& path) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag))
+        return true;
+    return IsReparsePoint(tag.FileAttributes) || IsReparsePoint(GetFileAttributesW(WidePtr(path)));
+}
+
+void ReadDescriptorOf(HANDLE handle, FolderFacts& facts) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD status = GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, nullptr, nullptr, &descriptor);
+    if (status != ERROR_SUCCESS) {
+        SetLastError(status);
+        return;
+    }
+    const FolderFacts read = DescriptorFacts(descriptor);
+    LocalFree(descriptor);
+    facts.DescriptorRead = read.DescriptorRead;
+    facts.Owner = read.Owner;
+    facts.HasDacl = read.HasDacl;
+    facts.Entries = read.Entries;
+    SetLastError(ERROR_SUCCESS);
+}
+
 }  // namespace
 
-bool OnlyAdministratorsCanWrite(PSECURITY_DESCRIPTOR descriptor) {
+Principal PrincipalOfSid(PSID sid) {
+    if (!sid || !IsValidSid(sid))
+        return Principal::Other;
+    if (IsSidOf(sid, WinBuiltinAdministratorsSid) || IsSidOf(sid, WinLocalSystemSid) || IsTrustedInstaller(sid))
+        return Principal::Administrative;
+    return IsSidOf(sid, WinCreatorOwnerSid) ? Principal::CreatorOwner : Principal::Other;
+}
+
+FolderFacts DescriptorFacts(PSECURITY_DESCRIPTOR descriptor) {
+    FolderFacts facts;
     if (!descriptor || !IsValidSecurityDescriptor(descriptor))
-        return false;
+        return facts;
     PSID owner = nullptr;
     BOOL ownerDefaulted = FALSE;
-    if (!GetSecurityDescriptorOwner(descriptor, &owner, &ownerDefaulted) || !IsAdministrative(owner))
-        return false;
     BOOL present = FALSE;
     BOOL daclDefaulted = FALSE;
     PACL dacl = nullptr;
-    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &daclDefaulted))
-        return false;
+    if (!GetSecurityDescriptorOwner(descriptor, &owner, &ownerDefaulted) ||
+        !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &daclDefaulted))
+        return facts;
+    facts.Owner = PrincipalOfSid(owner);
     // No DACL, or a NULL one, lets everyone do everything.
-    if (!present || !dacl)
-        return false;
-    return DaclLetsOnlyAdministratorsWrite(dacl);
+    facts.HasDacl = present && dacl;
+    facts.DescriptorRead = !facts.HasDacl || ReadEntries(dacl, facts.Entries);
+    return facts;
+}
+
+bool OnlyAdministratorsCanWrite(PSECURITY_DESCRIPTOR descriptor) {
+    return OnlyAdministratorsCanChange(DescriptorFacts(descriptor));
+}
+
+FolderFacts ReadFolderFacts(const std::u16string& path) {
+    FolderFacts facts;
+    UniqueFile folder(CreateFileW(WidePtr(path), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder) {
+        const DWORD error = GetLastError();
+        facts.Exists = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+        SetLastError(error);
+        return facts;
+    }
+    facts.Exists = true;
+    facts.Opened = true;
+    facts.ReparsePoint = HandleOrNameIsReparsePoint(folder.Get(), path);
+    ReadDescriptorOf(folder.Get(), facts);
+    return facts;
+}
+
+bool SystemEnforcesPermissions() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return !ntdll || !GetProcAddress(ntdll, "wine_get_version");
 }
 
 bool CreateAdministratorsOnlyFolder(const std::u16string& path) {
@@ -114,17 +181,25 @@ bool CreateAdministratorsOnlyFolder(const std::u16string& path) {
     return made;
 }
 
+FolderMaking MakeOrJudgeAdministratorsOnlyFolder(const std::u16string& path) {
+    FolderMaking making;
+    making.Made = CreateAdministratorsOnlyFolder(path);
+    making.Error = making.Made ? 0 : GetLastError();
+    if (making.Made || making.Error != ERROR_ALREADY_EXISTS)
+        return making;
+    making.Taken = true;
+    const FolderFacts facts = ReadFolderFacts(path);
+    // Gone again since: whoever holds the name is still at work there.
+    making.Verdict = facts.Exists ? JudgeFolder(facts, SystemEnforcesPermissions()) : FolderVerdict::Unreadable;
+    return making;
+}
+
 bool FolderOnlyAdministratorsCanWrite(const std::u16string& path) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status =
-        GetNamedSecurityInfoW(WidePtr(path), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              nullptr, nullptr, nullptr, nullptr, &descriptor);
-    if (status != ERROR_SUCCESS) {
-        SetLastError(status);
+    const FolderFacts facts = ReadFolderFacts(path);
+    if (!facts.Opened)
         return false;
-    }
-    const bool onlyAdministrators = OnlyAdministratorsCanWrite(descriptor);
-    LocalFree(descriptor);
-    SetLastError(ERROR_SUCCESS);
-    return onlyAdministrators;
+    const DWORD error = GetLastError();
+    const bool trusted = JudgeFolder(facts, true) == FolderVerdict::Trusted;
+    SetLastError(error);
+    return trusted;
 }

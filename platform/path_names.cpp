@@ -15,6 +15,33 @@ bool EqualFolded(std::u16string_view text, std::u16string_view lowerPattern) {
                                                             [](char16_t a, char16_t b) { return FoldAscii(a) == b; });
 }
 
+// Names Windows opens as a device in every folder, whatever follows them after
+// a full stop ("NUL.txt" is NUL) and with trailing blanks ignored.
+bool IsDeviceName(std::u16string_view name) {
+    std::u16string_view stem = name.substr(0, name.find(u'.'));
+    while (!stem.empty() && stem.back() == u' ')
+        stem.remove_suffix(1);
+    for (std::u16string_view device : {u"con", u"prn", u"aux", u"nul", u"conin$", u"conout$"}) {
+        if (EqualFolded(stem, device))
+            return true;
+    }
+    if (stem.size() != 4 || !(EqualFolded(stem.substr(0, 3), u"com") || EqualFolded(stem.substr(0, 3), u"lpt")))
+        return false;
+    // Windows reserves port 0 and the superscript digits one to three too.
+    const char16_t digit = stem[3];
+    return (digit >= u'0' && digit <= u'9') || digit == u'\u00B9' || digit == u'\u00B2' || digit == u'\u00B3';
+}
+
+// Wildcards, redirections and quotes have no place in a file name, and cmd
+// expands a percent sign even inside quotes when a path reaches cmd /c.
+bool HasForbiddenUnit(std::u16string_view name) {
+    for (char16_t unit : name) {
+        if (unit < 0x20 || std::u16string_view(u"\\/:*?<>|\"%").find(unit) != std::u16string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 std::u16string_view AfterLastBackslash(std::u16string_view path) {
     size_t slash = path.rfind(u'\\');
     return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
@@ -74,7 +101,7 @@ bool ContainsHID(std::u16string_view name) {
 bool IsPlainName(std::u16string_view name) {
     if (name.empty() || name == u"." || name == u"..")
         return false;
-    if (name.find_first_of(u"\\/:") != std::u16string_view::npos)
+    if (HasForbiddenUnit(name) || IsDeviceName(name))
         return false;
     return name.back() != u'.' && name.back() != u' ';
 }

@@ -42,5 +42,8 @@ bool ContainsHID(std::u16string_view name);
 // A single path component that names a file or folder in place: not empty,
 // not "." or "..", no separator or colon, and not ending in a full stop or
 // blank (Windows strips those, so ".. " would name the parent and "a." would
-// name "a").
+// name "a"); no wildcard, redirection, quote, control character or percent
+// sign (cmd expands one even inside quotes when the path reaches cmd /c); and
+// no device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9, LPT0-9), also
+// not with an extension or trailing blanks ("NUL.txt", "com1 ").
 bool IsPlainName(std::u16string_view name);

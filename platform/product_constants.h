@@ -16,8 +16,17 @@ inline constexpr char16_t kLegacyServiceName[] = u"QXScreenService";
 inline constexpr char16_t kWindowTitle[] = u"Zorvanelle Driver Installation";
 
 // Machine-wide mutex held by an installation or removal for its whole run, so
-// two never work on the product at once.
+// two never work on the product at once. It lives in a private namespace
+// whose boundary is the Administrators SID, so that no other user can create
+// it first and keep every run out; the global name is used only on a system
+// without private namespaces (Wine).
+inline constexpr char16_t kRunMutexNamespace[] = u"TrovalisServerV7";
+inline constexpr char16_t kRunMutexInNamespace[] = u"TrovalisServerV7\\InstallOrRemove";
 inline constexpr char16_t kRunMutexName[] = u"Global\\TrovalisServerV7.InstallOrRemove";
 
-// Name of the install log a quiet run writes to %TEMP% when not told where.
+// Folder below %ProgramData% whose Logs folder holds the logs of elevated
+// quiet runs that are not told where (the package's company folder name).
+inline constexpr char16_t kLogCompanyFolderName[] = u"Zorvanelle";
+
+// Name of the install log a quiet run writes when not told where.
 inline constexpr char16_t kInstallLogFileName[] = u"TrovalisInstallV7.log";

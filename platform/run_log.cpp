@@ -42,3 +42,18 @@ std::u16string ResultText(std::string_view what, bool ok, uint32_t error, std::u
         text += u" " + std::u16string(subject);
     return text;
 }
+
+bool MayWriteLogThrough(const LogFileFacts& facts, bool permissionsEnforced) {
+    if (facts.ReparsePoint || facts.Links != 1)
+        return false;
+    return !permissionsEnforced || facts.OwnerTrusted;
+}
+
+std::u16string FreshLogName(std::u16string_view path, uint32_t pid) {
+    const size_t name = path.rfind(u'\\') == std::u16string_view::npos ? 0 : path.rfind(u'\\') + 1;
+    size_t dot = path.rfind(u'.');
+    if (dot == std::u16string_view::npos || dot <= name)
+        dot = path.size();
+    return std::u16string(path.substr(0, dot)) + u"-" + Utf8ToUtf16(std::to_string(pid)) +
+           std::u16string(path.substr(dot));
+}

@@ -1,8 +1,12 @@
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <mutex>
 
+#include "platform/folder_security_win.h"
 #include "platform/run_log.h"
+#include "platform/text.h"
 #include "platform/text_win.h"
 #include "platform/unique_handle_win.h"
 
@@ -12,6 +16,9 @@ namespace {
 // write to it.
 std::mutex g_mutex;
 UniqueFile g_file;
+// Set when a log was refused at its name and written elsewhere.
+std::u16string g_note;
+std::u16string g_pathInUse;
 
 LogTime Now() {
     SYSTEMTIME now;
@@ -21,19 +28,120 @@ LogTime Now() {
 
 }  // namespace
 
-bool OpenRunLog(const std::u16string& path) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+namespace {
+
+// Opens or creates the file at `path` itself, never what a reparse point
+// there leads to. `existed`: the name was taken before.
+UniqueFile OpenLogName(const std::u16string& path, DWORD access, DWORD disposition, bool* existed) {
     // Others may read the log while the run goes on, never write it.
-    g_file = UniqueFile(CreateFileW(WidePtr(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    return static_cast<bool>(g_file);
+    UniqueFile file(CreateFileW(WidePtr(path), access | READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    *existed = file && GetLastError() == ERROR_ALREADY_EXISTS;
+    return file;
+}
+
+bool IsOwnUser(PSID sid) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+        return false;
+    UniqueKernelHandle token(raw);
+    alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = 0;
+    return GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size) &&
+           EqualSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, sid);
+}
+
+bool OwnerIsTrusted(HANDLE file) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                        &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool trusted = PrincipalOfSid(owner) == Principal::Administrative || IsOwnUser(owner);
+    LocalFree(descriptor);
+    return trusted;
+}
+
+// Wine 8 reports a Unix symbolic link as a reparse point only by name.
+LogFileFacts FactsOf(HANDLE file, const std::u16string& path) {
+    LogFileFacts facts;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const DWORD byName = GetFileAttributesW(WidePtr(path));
+    if (!GetFileInformationByHandle(file, &info))
+        return {true, 0, false};
+    facts.ReparsePoint = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+                         (byName != INVALID_FILE_ATTRIBUTES && (byName & FILE_ATTRIBUTE_REPARSE_POINT));
+    facts.Links = info.nNumberOfLinks;
+    facts.OwnerTrusted = OwnerIsTrusted(file);
+    return facts;
+}
+
+bool TruncateToEmpty(HANDLE file) {
+    LARGE_INTEGER start{};
+    return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+}
+
+void TellStandardError(const std::u16string& text) {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (!error || error == INVALID_HANDLE_VALUE)
+        return;
+    const std::string bytes = Utf16ToUtf8(text + u"\r\n");
+    DWORD written = 0;
+    WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+// The log file for `path`: the file at that name when it is new or may take
+// the log, else a new file of a fresh name beside it, which `used` names.
+UniqueFile OpenCheckedLog(const std::u16string& path, DWORD access, bool truncate, std::u16string* used) {
+    bool existed = false;
+    *used = path;
+    UniqueFile file = OpenLogName(path, access, OPEN_ALWAYS, &existed);
+    if (!file || !existed || MayWriteLogThrough(FactsOf(file.Get(), path), SystemEnforcesPermissions())) {
+        if (file && truncate)
+            TruncateToEmpty(file.Get());
+        return file;
+    }
+    file.Reset();
+    *used = FreshLogName(path, GetCurrentProcessId());
+    return OpenLogName(*used, access, CREATE_NEW, &existed);
+}
+
+bool OpenLog(const std::u16string& path, DWORD access, bool truncate) {
+    std::u16string used;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_file = OpenCheckedLog(path, access, truncate, &used);
+        if (!g_file)
+            return false;
+        g_pathInUse = used;
+        if (used == path)
+            return true;
+        g_note = u"log written to " + used + u": " + path +
+                 u" was refused, a link, a file of several names or not an administrator's";
+    }
+    TellStandardError(g_note);
+    WriteLogLine("error", g_note);
+    return true;
+}
+
+}  // namespace
+
+bool OpenRunLog(const std::u16string& path) {
+    return OpenLog(path, GENERIC_WRITE, true);
 }
 
 bool AppendToRunLog(const std::u16string& path) {
+    return OpenLog(path, FILE_APPEND_DATA, false);
+}
+
+std::u16string RunLogNote() {
     std::lock_guard<std::mutex> lock(g_mutex);
-    g_file = UniqueFile(CreateFileW(WidePtr(path), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    return static_cast<bool>(g_file);
+    return g_note;
+}
+
+std::u16string RunLogPathInUse() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_pathInUse;
 }
 
 void CloseRunLog() {

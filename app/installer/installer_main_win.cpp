@@ -21,7 +21,8 @@ constexpr char16_t kProgramName[] = u"TrovalisInstallV7.exe";
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    RestrictDllSearchToSystem32();
+    if (!RestrictDllSearchToSystem32())
+        return RefuseUnrestrictedLibrarySearch(ProgramArguments(), InstallerSwitches());
     std::optional<ExitCode> endNow;
     const CommandLineOptions options =
         ReadProgramCommandLine(ProgramArguments(), InstallerSwitches(), kProgramName, &endNow);

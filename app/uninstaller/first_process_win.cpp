@@ -73,8 +73,10 @@ int RunFirstProcess(const std::vector<std::u16string>& args, const char16_t* ver
     const std::u16string product = installation ? installation->Product : FileNameOfPath(FolderOf(own));
     std::optional<std::u16string> runLog =
         RunLogPath(options.Log, options.Quiet, u"Uninstall-" + (product.empty() ? u"product" : product) + u".log");
-    if (runLog)
-        OpenRunLog(*runLog);
+    // A log refused at its name goes to a fresh one; the copy and this
+    // process's end append to that one.
+    if (runLog && OpenRunLog(*runLog))
+        runLog = RunLogPathInUse();
     LogProgramStart(version);
     const uint32_t lang = ProductLanguage();
     if (!installation)

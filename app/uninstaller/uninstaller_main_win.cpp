@@ -23,8 +23,10 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Both processes, and the temporary copy above all (it runs elevated from
     // a temporary folder), load libraries only from the system folder.
-    RestrictDllSearchToSystem32();
+    const bool librariesFromSystem32 = RestrictDllSearchToSystem32();
     const std::vector<std::u16string> args = ProgramArguments();
+    if (!librariesFromSystem32)
+        return RefuseUnrestrictedLibrarySearch(args, UninstallerSwitches());
     if (!args.empty() && args[0] == kRemovalCopySwitch)
         return RunCopy(args);
     return RunFirstProcess(args, u"" INSTALLER_VERSION);

@@ -38,6 +38,7 @@ const DescriptorCase kCases[] = {
     {L"O:BAD:(A;;FA;;;BA)(A;;GW;;;BU)", false, "users have generic write"},
     {L"O:BAD:(A;;FA;;;BA)(A;;FA;;;CO)", false, "CREATOR OWNER on the folder itself (not inherit only)"},
     {L"O:BUD:(A;;FA;;;BA)(A;;FA;;;SY)", false, "a user owns it and may grant itself write access"},
+    {L"O:BAD:(A;;FA;;;BA)(A;OICIIO;FA;;;BU)", false, "users get full access to whatever is made inside"},
     {L"O:BAD:", true, "an empty DACL lets nobody in"},
 };
 #undef TRUSTED_INSTALLER
@@ -122,4 +123,26 @@ TEST(FolderSecurityCallsTest, FolderMadeForAnInstallationLetsOnlyAdministratorsW
                                                                      nullptr));
     EXPECT_TRUE(OnlyAdministratorsCanWrite(judged)) << std::string(text.begin(), text.end());
     LocalFree(judged);
+}
+
+// A folder is read through its own handle: a plain one exists, opens, and is
+// no reparse point; a missing one does not exist.
+TEST(FolderSecurityCallsTest, FolderFactsAreReadThroughTheFolderItself) {
+    ScratchFolder scratch;
+    const FolderFacts plain = ReadFolderFacts(scratch.Path());
+    EXPECT_TRUE(plain.Exists && plain.Opened && plain.DescriptorRead);
+    EXPECT_FALSE(plain.ReparsePoint);
+    EXPECT_FALSE(ReadFolderFacts(scratch / u"missing").Exists);
+}
+
+// A folder to be made that someone else already made is judged, not taken
+// for this run's own.
+TEST(FolderSecurityCallsTest, FolderMadeByAnotherIsJudgedAsExisting) {
+    ScratchFolder scratch;
+    const std::u16string folder = scratch / u"made before";
+    ASSERT_TRUE(CreateDirectoryW(WidePtr(folder), nullptr));
+    const FolderMaking making = MakeOrJudgeAdministratorsOnlyFolder(folder);
+    EXPECT_FALSE(making.Made);
+    EXPECT_TRUE(making.Taken);
+    EXPECT_EQ(making.Verdict, SystemEnforcesPermissions() ? FolderVerdict::OthersCanWrite : FolderVerdict::Trusted);
 }

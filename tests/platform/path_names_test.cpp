@@ -161,3 +161,32 @@ TEST_F(PathNamesTest, FullPathOfPackageFileFailsWithoutTreeOrWhenTooLong) {
 }
 
 }  // namespace
+
+// A plain name is one component that Windows and cmd take literally: no
+// wildcard, redirection, quote, control character or percent sign, no
+// device name (with or without an extension), nothing Windows would strip.
+TEST(PlainNameTest, RefusesWhatWindowsOrCmdWouldNotTakeLiterally) {
+    const std::vector<TestCase> cases = {
+        {u"Panel.exe", true},   {u"Touch Panel 2.1", true},
+        {u"CONSOLE.txt", true}, {u"COM10", true},
+        {u"LPT0", false},       {u"nullable", true},
+        {u"AUX1", true},        {u"", false},
+        {u".", false},          {u"..", false},
+        {u"a\\b", false},       {u"a/b", false},
+        {u"C:", false},         {u"a.", false},
+        {u"a ", false},         {u"*.exe", false},
+        {u"a?", false},         {u"a<b", false},
+        {u"a>b", false},        {u"a|b", false},
+        {u"\"a\"", false},      {u"100%", false},
+        {u"%TEMP%", false},     {u"a\tb", false},
+        {u"a\nb", false},       {std::u16string(u"a\0b", 3), false},
+        {u"CON", false},        {u"prn", false},
+        {u"Aux", false},        {u"NUL.txt", false},
+        {u"nul .log", false},   {u"COM1", false},
+        {u"com9.dat", false},   {u"LPT1", false},
+        {u"lpt9.x.y", false},   {u"COM\u00B9", false},
+        {u"CONIN$", false},     {u"conout$.txt", false},
+    };
+    for (const TestCase& c : cases)
+        EXPECT_EQ(IsPlainName(c.input), c.expected) << Trace(c.input);
+}

@@ -225,7 +225,7 @@ TEST_F(ManifestTest, RootAndOrderLinesAreReadButAreNoCommands) {
 
 TEST_F(ManifestTest, ListedCommandsReadBackAsTheSameCommands) {
     const ScriptCommand commands[] = {
-        MakePathTextCommand(kScriptProgramsShortcut, u"a.exe", u"Say \"hi\""),
+        MakePathTextCommand(kScriptProgramsShortcut, u"a \"b\".exe", u"Say hi"),
         MakeTextCommand(kScriptProduct, u"Zorvanelle V7"),
         MakePathTextCommand(kScriptDesktopMenu, u"dir\\a b.exe", u"# not a comment"),
         WithIntroducer(MakeServiceCommand(u"S.exe", u"D"), 0x20),

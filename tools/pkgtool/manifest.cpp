@@ -61,8 +61,8 @@ std::string ToDisplayName(const std::string& word, std::u16string* out) {
     if (IsPlainName(*out))
         return {};
     return "display name " + Quoted(word) +
-           " is not a plain name (empty, \".\" or \"..\", a \"\\\", \"/\" or \":\", or a trailing dot or "
-           "blank): the installer would ignore this command";
+           " is not a plain name (empty, \".\" or \"..\", one of \\ / : * ? < > | \" % or a control character, a "
+           "device name such as NUL or COM1, or a trailing dot or blank): the installer would ignore this command";
 }
 
 std::string ParseShortcutCommand(const Words& args, ScriptCommand* command) {

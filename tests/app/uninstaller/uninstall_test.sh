@@ -102,8 +102,9 @@ check "it gives 0" test "$rc" = 0
 same "when it returns the machine equals the snapshot" "$before" "$(snapshot)"
 check "and the base folder it made is gone, with what the programs wrote there" test ! -e "$C/Uninst/Apps"
 check "the panel no longer runs" panel_gone
-temp_log=$(find "$C/users" -name 'Uninstall-ZorvanelleV7.log' 2>/dev/null | head -n 1)
-check "without /log the log goes to %TEMP%\\Uninstall-ZorvanelleV7.log" test -n "$temp_log"
+# Wine runs every program elevated: the log goes where only administrators write.
+temp_log=$(find "$C/ProgramData/Zorvanelle/Logs" -name 'Uninstall-ZorvanelleV7.log' 2>/dev/null | head -n 1)
+check "without /log the log goes to %ProgramData%\\Zorvanelle\\Logs\\Uninstall-ZorvanelleV7.log" test -n "$temp_log"
 [ -n "$temp_log" ] && check "that log ends with the exit code" test "$(last_line "$temp_log")" = "exit 0 success"
 [ -n "$temp_log" ] && check "that log lists the records undone" grep -q 'removal undo ServiceRecord' "$temp_log"
 for i in $(seq 1 100); do

@@ -1,0 +1,53 @@
+#include "platform/folder_trust.h"
+
+namespace {
+
+bool EntryLetsOnlyAdministratorsChange(const AccessEntry& entry) {
+    if (!entry.Allows || !entry.ChangingRights)
+        return true;
+    switch (entry.Who) {
+        case Principal::Administrative:
+            return true;
+        case Principal::CreatorOwner:
+            // Only someone who may create inside gets it, and nobody else may.
+            return entry.InheritOnly;
+        case Principal::Other:
+            return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool OnlyAdministratorsCanChange(const FolderFacts& facts) {
+    if (!facts.DescriptorRead || facts.Owner != Principal::Administrative || !facts.HasDacl)
+        return false;
+    for (const AccessEntry& entry : facts.Entries) {
+        if (!EntryLetsOnlyAdministratorsChange(entry))
+            return false;
+    }
+    return true;
+}
+
+FolderVerdict JudgeFolder(const FolderFacts& facts, bool permissionsEnforced) {
+    if (!facts.Exists)
+        return FolderVerdict::Trusted;
+    if (!facts.Opened)
+        return FolderVerdict::Unreadable;
+    if (facts.ReparsePoint)
+        return FolderVerdict::ReparsePoint;
+    if (!permissionsEnforced)
+        return FolderVerdict::Trusted;
+    if (!facts.DescriptorRead)
+        return FolderVerdict::Unreadable;
+    return OnlyAdministratorsCanChange(facts) ? FolderVerdict::Trusted : FolderVerdict::OthersCanWrite;
+}
+
+std::optional<FolderRefusal> FirstRefusedFolder(const std::vector<FolderFacts>& folders, bool permissionsEnforced) {
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const FolderVerdict verdict = JudgeFolder(folders[i], permissionsEnforced);
+        if (verdict != FolderVerdict::Trusted)
+            return FolderRefusal{i, verdict};
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,71 @@
+// Whether a folder may hold programs that run elevated, decided from facts
+// about it that the Windows layer reads (folder_security_win.h): portable, so
+// that every case can be built and judged without a file system that keeps
+// permissions.
+//
+// A folder is trusted when nobody but administrators can change it or what
+// is made inside it, and when it is the folder itself rather than a junction,
+// symbolic link or other reparse point that sends whoever opens it elsewhere.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+// Who an owner or an access entry names.
+enum class Principal {
+    Administrative,  // Administrators, SYSTEM or TrustedInstaller
+    CreatorOwner,    // CREATOR OWNER: stands for whoever creates something inside
+    Other,           // anyone else, or an entry whose principal was not read
+};
+
+// One entry of a folder's DACL, as far as the decision needs it.
+struct AccessEntry {
+    Principal Who = Principal::Other;
+    bool Allows = false;          // an allow entry; deny entries grant nothing
+    bool ChangingRights = false;  // writing, adding, deleting, attributes, permissions, owner, generic write or all
+    bool InheritOnly = false;     // applies only to what is created inside, not to the folder
+};
+
+// What was found at one folder's path, read through a handle that did not
+// follow reparse points.
+struct FolderFacts {
+    bool Exists = false;
+    bool Opened = false;        // it exists and a handle to it was opened
+    bool ReparsePoint = false;  // the name holds a junction, symbolic link or other reparse point
+    bool DescriptorRead = false;
+    Principal Owner = Principal::Other;
+    bool HasDacl = false;  // false for no DACL or a NULL one: everyone may do everything
+    std::vector<AccessEntry> Entries;
+};
+
+enum class FolderVerdict {
+    Trusted,
+    ReparsePoint,    // a link stands where the folder should be
+    OthersCanWrite,  // someone besides administrators can change it or what is made inside
+    Unreadable,      // it exists but could not be opened, or its descriptor not read
+};
+
+// True when the owner and entries let only administrators change the folder
+// and what is created inside it: an administrative owner (any other could
+// grant itself access), a DACL, and no allow entry with a changing right for
+// anyone else. CREATOR OWNER counts only on what is created inside (an entry
+// for it that is inherit only); an inherit-only entry for anyone else would
+// hand that principal a changing right on every file and folder made inside,
+// so it counts like one on the folder.
+bool OnlyAdministratorsCanChange(const FolderFacts& facts);
+
+// The verdict on one existing folder. Reading failures and reparse points are
+// refused everywhere; what the descriptor says is judged only when
+// `permissionsEnforced` (a system that keeps no permissions, as Wine, reports
+// descriptors that protect nothing). A folder that does not exist is Trusted:
+// there is nothing there yet to judge.
+FolderVerdict JudgeFolder(const FolderFacts& facts, bool permissionsEnforced);
+
+// The first folder of `folders` (the base folder down to the product folder)
+// that is not Trusted, with its verdict; none when every one is.
+struct FolderRefusal {
+    size_t Index = 0;
+    FolderVerdict Verdict = FolderVerdict::Trusted;
+};
+std::optional<FolderRefusal> FirstRefusedFolder(const std::vector<FolderFacts>& folders, bool permissionsEnforced);
