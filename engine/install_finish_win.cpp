@@ -61,7 +61,7 @@ void LaunchPrograms(const InstallRun& run) {
             continue;
         const bool started = RunProcess(CommandLine{*program, hidden ? u"-h" : u""}, 0);
         LogAction("launch", started, GetLastError(), *program);
-        PauseUnlessUnattended(run, kAfterLaunchMs);
+        PaceRun(run, kAfterLaunchMs);
     }
 }
 

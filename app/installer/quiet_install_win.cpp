@@ -12,6 +12,7 @@
 #include "engine/install_sequence_win.h"
 #include "engine/install_worker_win.h"
 #include "engine/package_resource_win.h"
+#include "engine/report_sink.h"
 #include "platform/run_log.h"
 #include "platform/text.h"
 #include "platform/text_win.h"
@@ -96,6 +97,8 @@ ExitCode RunQuietInstall(const CommandLineOptions& commandLine) {
     std::optional<UnattendedConfig> config = ReadConfig();
 
     InstallOptions options;
+    // No window: every report is a line of the run log, and nothing waits.
+    options.Reports = &LogReportSink();
     options.Unattended = true;
     options.ShowPanel = config ? config->ShowPanel : false;
     options.Hid = config ? config->Hid : 0;
