@@ -29,17 +29,13 @@ std::u16string UndoLine(const ActionRecord& record) {
     return Utf8ToUtf16(RecordTypeName(record.Type)) + u" " + RecordSubject(record);
 }
 
-// False for a recorded path that is not there, so there is nothing to
-// undo; the kinds IsProductsOwn checks are present once they pass it.
-bool IsPresent(const ActionRecord& record) {
-    switch (record.Type) {
-        case FileRecord:
-        case DriverUninstallRecord:
-        case DirectoryRecord:
-            return PathExists(RecordText(record));
-        default:
-            return true;
-    }
+// What a delete that failed says: a path that is not there had nothing to
+// undo. Files and folders are not looked for first: under Wine finding one
+// name lists its whole folder, which made a removal of 2,000 files
+// quadratic.
+UndoOutcome OutcomeOfDelete(bool deleted) {
+    const DWORD error = deleted ? ERROR_SUCCESS : GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? UndoOutcome::NotThere : UndoOutcome::Undone;
 }
 
 // The checks on a record of a found log, and its line in the run log.
@@ -53,7 +49,11 @@ UndoOutcome CheckFoundRecord(const ActionRecord& record, const UndoPolicy& polic
                                     (plausible && !own ? u" (not the product's)" : u""));
     if (!own)
         return UndoOutcome::Refused;
-    return IsPresent(record) ? UndoOutcome::Undone : UndoOutcome::NotThere;
+    // A batch that is gone is not started; the kinds IsProductsOwn checks are
+    // there once they pass it.
+    if (record.Type == DriverUninstallRecord && !PathExists(RecordText(record)))
+        return UndoOutcome::NotThere;
+    return UndoOutcome::Undone;
 }
 
 // Undone (meaning: go ahead) when the record may be acted on.
@@ -87,9 +87,6 @@ bool UndoEntryRecord(const ActionRecord& record) {
         case SystemFileRecord:
             DeleteFileW(WidePtr(RecordText(record)));
             return true;
-        case DirectoryRecord:
-            RemoveDirectoryW(WidePtr(RecordText(record)));
-            return true;
         case UninstallEntryRecord:
             RemoveUninstallEntry(RecordText(record));
             return true;
@@ -107,8 +104,7 @@ UndoOutcome UndoFile(const std::u16string& path, const UndoPolicy& policy) {
     Tell(policy, UndoReport::DeletingFile, path);
     if (policy.FoundLog)
         EndRunningCopy(path);
-    DeleteFileW(WidePtr(path));
-    return UndoOutcome::Undone;
+    return OutcomeOfDelete(DeleteFileW(WidePtr(path)));
 }
 
 UndoOutcome UndoDriverBatch(const std::u16string& batch, const UndoPolicy& policy) {
@@ -132,6 +128,8 @@ UndoOutcome Act(const ActionRecord& record, const UndoPolicy& policy) {
     switch (record.Type) {
         case FileRecord:
             return UndoFile(RecordText(record), policy);
+        case DirectoryRecord:  // one that is not empty stays
+            return OutcomeOfDelete(RemoveDirectoryW(WidePtr(RecordText(record))));
         case DriverUninstallRecord:
             return UndoDriverBatch(RecordText(record), policy);
         case ServiceRecord:

@@ -43,7 +43,7 @@ struct UndoPolicy {
 
 enum class UndoOutcome {
     Undone,         // acted on what the record names
-    NotThere,       // a found log's file, batch or folder that is gone: nothing to act on
+    NotThere,       // a file or folder (or a found log's batch) that is gone: nothing to act on
     NothingToUndo,  // a started service, a batch set without an uninstall batch, the spared file
     Refused,        // a found log's record the checks refused: what it names stays
 };
