@@ -47,6 +47,7 @@
 #include "platform/service_control_win.h"
 #include "platform/shell_entries_win.h"
 #include "platform/text_win.h"
+#include "ui/window_report_sink_win.h"
 
 namespace {
 
@@ -121,6 +122,7 @@ void Wipe(const InstallerState& state) {
 InstallOptions BenchOptions(HWND window) {
     InstallOptions options;
     options.OwnerWindow = window;
+    options.Reports = &WindowReportSink();
     options.BaseFolder = kBase;
     options.Unattended = true;
     options.LangId = 1033;

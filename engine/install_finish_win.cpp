@@ -93,7 +93,7 @@ void LaunchPrograms(const InstallRun& run) {
             continue;
         const bool started = Start(launcher, CommandLine{*program, hidden ? u"-h" : u""});
         LogAction("launch", started, GetLastError(), *program);
-        PauseUnlessUnattended(run, kAfterLaunchMs);
+        PaceRun(run, kAfterLaunchMs);
     }
 }
 

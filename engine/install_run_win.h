@@ -43,8 +43,9 @@ struct InstallRun {
 
 // Helpers used by every step.
 bool StillRunning(const InstallRun& run);
-// Sleep(ms) unless the run is unattended.
-void PauseUnlessUnattended(const InstallRun& run, DWORD ms);
+// A wait of `ms` that paces the run, made by the run's report sink: the
+// window's sleeps unless the run is unattended, the log's never does.
+void PaceRun(const InstallRun& run, uint32_t ms);
 // Records an action that is done (or that needs no undo): in the run's log
 // and in the journal.
 void RecordAction(InstallRun& run, uint8_t type, std::u16string_view text);

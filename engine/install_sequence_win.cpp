@@ -15,6 +15,10 @@ void ReportPreviousVersion(const InstallerState& state, std::u16string_view fold
     SendReport(state, ReportKind::PreviousVersionFound, folder);
 }
 
+void PaceThroughSink(const InstallerState& state, uint32_t ms) {
+    SinkOf(state.Options).Pace(state.Options, ms);
+}
+
 // Formed before the run renames RootName, so that an earlier installation
 // into the same place is found by the name the package gives its root.
 std::optional<std::u16string> LogPathOf(const InstallerState& state) {
@@ -67,9 +71,8 @@ bool StillRunning(const InstallRun& run) {
     return run.State.Running.load();
 }
 
-void PauseUnlessUnattended(const InstallRun& run, DWORD ms) {
-    if (!run.State.Options.Unattended)
-        Sleep(ms);
+void PaceRun(const InstallRun& run, uint32_t ms) {
+    PaceThroughSink(run.State, ms);
 }
 
 std::vector<uint8_t> TextRecordData(std::u16string_view text) {
@@ -107,7 +110,7 @@ void InstallWorker(InstallerState& state) {
             SendReport(state, ReportKind::WorkerFinished);
             return;
         }
-        run.InheritedFolders = RemovePreviousVersion(state, ReportPreviousVersion);
+        run.InheritedFolders = RemovePreviousVersion(state, ReportPreviousVersion, PaceThroughSink);
         RunSteps(run);
         if (StillRunning(run)) {
             FinishInstallation(run);

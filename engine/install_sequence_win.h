@@ -11,10 +11,12 @@
 // that could not be created, or a stop request - it undoes every recorded
 // action, newest first. Either way its last report is WorkerFinished.
 //
-// Reports and pauses follow the report table (see SendReport). Running is
-// read between steps; the sequence clears it itself after a failed file or
-// service creation and never sets it. A state without a tree, Company or
-// Product ends at once with WorkerFinished, touching nothing.
+// Reports and pauses follow the report table and go to the sink the options
+// name (see SendReport and report_sink.h); the sequence itself never waits to
+// pace the run. Running is read between steps; the sequence clears it itself
+// after a failed file or service creation and never sets it. A state without
+// a tree, Company or Product ends at once with WorkerFinished, touching
+// nothing.
 #pragma once
 
 #include "records/installer_state.h"

@@ -117,7 +117,7 @@ void RunDriverBatchSet(InstallRun& run, const DriverBatchSet& set, bool x64) {
     SendReport(run.State, ReportKind::InstallingDrivers, *install);
     if (!uninstall->empty()) {
         RunBatch(*uninstall);
-        PauseUnlessUnattended(run, kAfterUninstallBatchMs);
+        PaceRun(run, kAfterUninstallBatchMs);
     }
     const int32_t runs = IsHidSet(set) ? run.HidRuns : 1;
     // Journaled before the batch runs: a run killed meanwhile is undone by

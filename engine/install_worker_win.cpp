@@ -6,9 +6,6 @@
 
 #include "platform/unique_handle_win.h"
 
-#include "platform/run_log.h"
-#include "platform/text.h"
-
 namespace {
 
 struct WorkerStart {
@@ -92,33 +89,5 @@ void WaitForInstallWorkers() {
 }
 
 ReportOutcome SendReport(const InstallerState& state, ReportKind kind, std::u16string_view text) {
-    const ReportRule& rule = RuleOf(kind);
-    HWND owner = static_cast<HWND>(state.Options.OwnerWindow);
-    ReportOutcome outcome;
-    // The log takes every report, whatever the window is shown; a failure a
-    // window would show in a message box is the log's error line.
-    if (IsRunLogOpen()) {
-        std::u16string line = Utf8ToUtf16(ProgressCodeName(rule.Code));
-        if (rule.CarriesText && !text.empty())
-            line += u" " + std::u16string(text);
-        const bool failure = kind == ReportKind::FileCreateFailed || kind == ReportKind::ServiceCreateFailed;
-        WriteLogLine(failure ? "error" : "report", line);
-    }
-    if (!ShouldSendReport(rule, owner != nullptr, state.Options.Unattended))
-        return outcome;
-    // The text travels with its terminator; a std::u16string guarantees one.
-    std::u16string terminated(rule.CarriesText ? text : std::u16string_view());
-    COPYDATASTRUCT data{};
-    data.dwData = static_cast<ULONG_PTR>(rule.Code);
-    data.cbData = ReportDataSize(rule, terminated);
-    data.lpData = rule.CarriesText ? terminated.data() : nullptr;
-    // Synchronous: the worker goes on only after the window has handled it,
-    // which for the failure reports includes the user closing a message box.
-    SendMessageW(owner, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    outcome.Sent = true;
-    if (rule.PauseMs > 0) {
-        Sleep(rule.PauseMs);
-        outcome.PausedMs = rule.PauseMs;
-    }
-    return outcome;
+    return SinkOf(state.Options).Deliver(state.Options, RuleOf(kind), text);
 }

@@ -1,4 +1,4 @@
-// The installation's worker thread and its reports to the window.
+// The installation's worker thread and its report function.
 //
 // The worker shares the state with the window's thread: it holds its own
 // reference, so a window that lets go of the state while a run is still going
@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "engine/progress.h"
+#include "engine/report_sink.h"
 #include "records/installer_state.h"
 
 // The body of one run, executed on the worker thread.
@@ -44,13 +45,8 @@ void ReleaseInstallerState(std::shared_ptr<InstallerState>& state);
 // workers.
 void WaitForInstallWorkers();
 
-struct ReportOutcome {
-    bool Sent = false;
-    uint32_t PausedMs = 0;
-};
-
-// Sends one report to the options' OwnerWindow with SendMessageW (WM_COPYDATA,
-// dwData the code, the text with its terminator unless the report carries
-// none) when its rule allows, then makes the rule's pause. Returns after the
-// window has handled the report.
+// Hands one report with its rule to the sink of the state's options (see
+// report_sink.h): the run log's line, and for the window's sink the report
+// itself when its rule allows, with the rule's pause. Returns once the sink
+// has taken it (a window has handled it).
 ReportOutcome SendReport(const InstallerState& state, ReportKind kind, std::u16string_view text = {});

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-// dwData of the WM_COPYDATA message. The window matches on these values.
+// The code a report goes out as; the window's sink sends it as the message's
+// dwData, and the window matches on these values.
 enum class ProgressCode : uint32_t {
     CopyingFile = 0,
     DeletingFile = 1,

@@ -15,6 +15,10 @@
 // Opaque window handle (an HWND on Windows); the portable core never uses it.
 using WindowHandle = void*;
 
+// Where a run's reports and pacing waits go; the engine defines it
+// (engine/report_sink.h), this record only carries the choice.
+struct ReportSink;
+
 // Owner of the worker thread's handle. The platform layer that creates the
 // thread supplies the closer; resetting it releases the handle without waiting.
 using WorkerThreadHandle = std::unique_ptr<void, void (*)(void*)>;
@@ -51,8 +55,9 @@ struct LicenseEntry {
 };
 
 struct InstallOptions {
-    WindowHandle OwnerWindow = nullptr;  // receiver of every report; null means no reports
-    std::u16string BaseFolder;           // at most 259 units
+    WindowHandle OwnerWindow = nullptr;   // receiver of every report; null means no reports
+    const ReportSink* Reports = nullptr;  // chosen by whoever starts the run; null: the run log only
+    std::u16string BaseFolder;            // at most 259 units
     bool Unattended = false;
     bool ShowPanel = false;
     int32_t Hid = 0;

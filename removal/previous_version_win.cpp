@@ -26,9 +26,9 @@
 namespace {
 
 constexpr char16_t kLogFileName[] = u"uninstall.log";
-constexpr DWORD kRecordPauseMs = 30;
-constexpr DWORD kFinalPauseMs = 500;
-constexpr DWORD kDriverBatchLimitMs = 180000;
+constexpr uint32_t kRecordPauseMs = 30;
+constexpr uint32_t kFinalPauseMs = 500;
+constexpr uint32_t kDriverBatchLimitMs = 180000;
 
 // One removal: the found log and the places its records may touch. Owned by
 // the thread that starts the removal and only read by the removal thread,
@@ -37,6 +37,9 @@ struct RemovalContext {
     UninstallLog Log;
     RemovalPlaces Places;
     RemovalOptions Options;
+    // The found log's policy for the one undo of a record; its checks read
+    // Log and Places above.
+    UndoPolicy Policy;
     size_t Refused = 0;
     std::u16string LogPath;
     // The log stays on disk until the removal's end, cut back after each
@@ -48,7 +51,12 @@ struct RemovalContext {
 
 void ReportStage(const RemovalContext& context, RemovalStage stage) {
     if (context.Options.OnStage)
-        context.Options.OnStage(stage, context.Options.StageContext);
+        context.Options.OnStage(stage, context.Options.Context);
+}
+
+void Pace(const RemovalContext& context, uint32_t ms) {
+    if (context.Options.Pace)
+        context.Options.Pace(ms, context.Options.Context);
 }
 
 bool IsSpared(const RemovalContext& context, const std::u16string& path) {
@@ -122,13 +130,6 @@ bool IsFirstMeeting(MetRecords& met, const ActionRecord& record) {
     return met.emplace(record.Type, FoldedPathText(RecordSubject(record))).second;
 }
 
-// The name is checked first: a removal meets thousands of plain files, and
-// asking the file system costs far more.
-void CloseRunningCopy(const std::u16string& path) {
-    if (HasExeExtension(path) && PathExists(path))
-        TerminateProcessesByPath(path);
-}
-
 // First pass: nothing of the installation may still run while it is undone.
 void StopRecordedPrograms(RemovalContext& context) {
     MetRecords met;
@@ -137,51 +138,9 @@ void StopRecordedPrograms(RemovalContext& context) {
         if (!IsFirstMeeting(met, *record) || !IsPlausibleRecord(*record, context.Log, context.Places))
             continue;
         if (record->Type == FileRecord && !IsSpared(context, RecordText(*record)))
-            CloseRunningCopy(RecordText(*record));
+            EndRunningCopy(RecordText(*record));
         else if (record->Type == ServiceRecord && IsProductsOwn(*record, context.Log, context.Places))
             StopServiceByName(BaseNameOfPath(RecordText(*record)));
-    }
-}
-
-// Deleting a file that is not there is harmless, so only a program is
-// looked for first.
-void UndoFile(const std::u16string& path) {
-    CloseRunningCopy(path);
-    DeleteFileW(WidePtr(path));
-}
-
-// Files, driver batches and services are undone here; every other kind the
-// same way a rollback undoes it.
-void UndoRecord(const RemovalContext& context, const ActionRecord& record) {
-    if (UndoEntryRecord(record))
-        return;
-    std::u16string text = RecordText(record);
-    switch (record.Type) {
-        case FileRecord:
-            if (!IsSpared(context, text))
-                UndoFile(text);
-            break;
-        case DriverUninstallRecord:
-            RunProcess(CommandLine{text, {}}, kDriverBatchLimitMs);
-            break;
-        case ServiceRecord:
-            StopAndDeleteService(BaseNameOfPath(text));
-            break;
-        default:  // ServiceStartedRecord and unknown kinds: nothing to undo
-            break;
-    }
-}
-
-// False for a recorded path that is not there, so there is nothing to
-// undo; the kinds IsProductsOwn checks are present once they pass it.
-bool IsPresent(const ActionRecord& record) {
-    switch (record.Type) {
-        case FileRecord:
-        case DriverUninstallRecord:
-        case DirectoryRecord:
-            return PathExists(RecordText(record));
-        default:
-            return true;
     }
 }
 
@@ -203,26 +162,14 @@ void UndoRecords(RemovalContext& context) {
             ++repeats;
             continue;
         }
-        if (IsEmptyBatchRecord(*record)) {
-            CutLogAt(context, index);
-            continue;
-        }
-        const bool plausible = IsPlausibleRecord(*record, context.Log, context.Places);
-        const bool own = plausible && IsProductsOwn(*record, context.Log, context.Places);
-        if (IsRunLogOpen() && record->Type != ServiceStartedRecord)
-            WriteLogLine("removal", (own ? u"undo " : u"refused ") + Utf8ToUtf16(RecordTypeName(record->Type)) + u" " +
-                                        RecordSubject(*record) + (plausible && !own ? u" (not the product's)" : u""));
         // Only records acted on are paused for: a planted log of a great
         // many refused records, or of files that are not there, must not
         // keep the installer waiting.
-        if (own) {
-            const bool paused = context.Options.Paced && IsPresent(*record);
-            UndoRecord(context, *record);
-            if (paused)
-                Sleep(kRecordPauseMs);
-        } else if (record->Type != ServiceStartedRecord) {
+        const UndoOutcome outcome = UndoRecord(*record, context.Policy);
+        if (outcome == UndoOutcome::Refused)
             ++context.Refused;
-        }
+        else if (outcome == UndoOutcome::Undone)
+            Pace(context, kRecordPauseMs);
         CutLogAt(context, index);
     }
     if (repeats != 0)
@@ -263,8 +210,7 @@ DWORD WINAPI RemovalWorker(void* parameter) {
     ReportStage(context, RemovalStage::RemovingFolders);
     DeleteOwnLog(context);
     RemoveInstallFolders(context);
-    if (context.Options.Paced)
-        Sleep(kFinalPauseMs);
+    Pace(context, kFinalPauseMs);
     return 0;
 }
 
@@ -303,10 +249,11 @@ bool LoadFoundLog(RemovalContext& context, const std::u16string& logPath, Remova
 void RemoveLogAt(std::optional<std::u16string> logPath,
                  const InstallerState& state,
                  PreviousVersionReporter report,
+                 PreviousVersionPacer pace,
                  std::vector<std::u16string>& foldersLeft) {
     if (!logPath || !PathExists(*logPath))
         return;
-    std::vector<std::u16string> left = RemoveInstallationByLog(*logPath, state, report);
+    std::vector<std::u16string> left = RemoveInstallationByLog(*logPath, state, report, pace);
     foldersLeft.insert(foldersLeft.end(), left.begin(), left.end());
 }
 
@@ -318,6 +265,28 @@ std::vector<std::u16string> FoldersLeftOf(const RemovalContext& context) {
             left.push_back(RecordText(record));
     }
     return left;
+}
+
+// No one is told of each record: the run log has its line, and a window
+// shows the removal's stages.
+UndoPolicy FoundLogPolicy(const RemovalContext& context) {
+    UndoPolicy policy;
+    policy.BatchLimitMs = kDriverBatchLimitMs;
+    policy.Spared = context.Options.Spared;
+    policy.FoundLog = &context.Log;
+    policy.Places = &context.Places;
+    return policy;
+}
+
+// The install worker's pacing, seen as a removal's.
+struct WorkerPacing {
+    const InstallerState& State;
+    PreviousVersionPacer Pace;
+};
+
+void PaceForWorker(uint32_t ms, void* context) {
+    const WorkerPacing& pacing = *static_cast<const WorkerPacing*>(context);
+    pacing.Pace(pacing.State, ms);
 }
 
 }  // namespace
@@ -341,6 +310,7 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     }
     result.Found = true;
     context->Places = ResolvePlaces(folder);
+    context->Policy = FoundLogPolicy(*context);
     WriteLogLine(
         "removal",
         (IsInterruptedRun(*context) ? u"interrupted installation found: " : u"previous version found: ") + logPath);
@@ -367,12 +337,17 @@ RemovalResult RemoveInstallation(const std::u16string& logPath, const RemovalOpt
 
 std::vector<std::u16string> RemoveInstallationByLog(const std::u16string& logPath,
                                                     const InstallerState& state,
-                                                    PreviousVersionReporter report) {
+                                                    PreviousVersionReporter report,
+                                                    PreviousVersionPacer pace) {
     RemovalOptions options;
     // A kill can cut the newest record of a journal in half; the whole
     // records before it are still the run's.
     options.AcceptDamagedTail = true;
-    options.Paced = !state.Options.Unattended;
+    WorkerPacing pacing{state, pace};
+    if (pace) {
+        options.Pace = PaceForWorker;
+        options.Context = &pacing;
+    }
     return RunRemoval(logPath, options,
                       [&](const std::u16string& folder) {
                           if (report)
@@ -381,19 +356,21 @@ std::vector<std::u16string> RemoveInstallationByLog(const std::u16string& logPat
         .FoldersLeft;
 }
 
-std::vector<std::u16string> RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report) {
+std::vector<std::u16string> RemovePreviousVersion(const InstallerState& state,
+                                                  PreviousVersionReporter report,
+                                                  PreviousVersionPacer pace) {
     std::vector<std::u16string> foldersLeft;
     EnableDebugPrivilege();
     ProductKeyValues key = ReadProductKey();
     if (key.ServicePath) {
         std::u16string folder = *key.ServicePath;
         CutLastPathComponent(folder);
-        RemoveLogAt(JoinPath(folder, kLogFileName), state, report, foldersLeft);
+        RemoveLogAt(JoinPath(folder, kLogFileName), state, report, pace, foldersLeft);
     }
     if (key.ServiceName)
         StopAndDeleteService(*key.ServiceName);
     if (state.Tree)
         RemoveLogAt(JoinPath(state.Options.BaseFolder, state.Company, state.Tree->RootName + u"\\" + kLogFileName),
-                    state, report, foldersLeft);
+                    state, report, pace, foldersLeft);
     return foldersLeft;
 }

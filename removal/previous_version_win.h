@@ -9,6 +9,7 @@
 // undone (see uninstall_plausibility.h and removal_ownership_win.h).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,11 @@
 // a function that sends the PreviousVersionFound report; null sends nothing.
 using PreviousVersionReporter = void (*)(const InstallerState& state, std::u16string_view folder);
 
+// Called on the removal thread for the waits that let a person follow the
+// removal (see RemovalPacer). The install worker passes its report sink's
+// pacing; null waits for nothing.
+using PreviousVersionPacer = void (*)(const InstallerState& state, uint32_t ms);
+
 // Enables the debug privilege, removes the installation found through the
 // product key (a log beside its service program; the recorded service is
 // stopped and deleted in any case) and the one whose log lies at
@@ -30,7 +36,9 @@ using PreviousVersionReporter = void (*)(const InstallerState& state, std::u16st
 // Returns the folders the removed installations made that are still there
 // (see RemovalResult::FoldersLeft): the new installation records them as its
 // own, so that its removal takes them away once they are empty.
-std::vector<std::u16string> RemovePreviousVersion(const InstallerState& state, PreviousVersionReporter report);
+std::vector<std::u16string> RemovePreviousVersion(const InstallerState& state,
+                                                  PreviousVersionReporter report,
+                                                  PreviousVersionPacer pace = nullptr);
 
 // Loads the log at `logPath` and, when it loads and its header names the
 // log's own folder, reports the folder and undoes the log's records on a
@@ -38,7 +46,8 @@ std::vector<std::u16string> RemovePreviousVersion(const InstallerState& state, P
 // cannot be loaded, is refused, or the thread cannot be started.
 std::vector<std::u16string> RemoveInstallationByLog(const std::u16string& logPath,
                                                     const InstallerState& state,
-                                                    PreviousVersionReporter report);
+                                                    PreviousVersionReporter report,
+                                                    PreviousVersionPacer pace = nullptr);
 
 // The stages of a removal, in the order they begin.
 enum class RemovalStage {
@@ -48,8 +57,13 @@ enum class RemovalStage {
 };
 
 // Called on the removal thread as each stage begins; `context` is the
-// options' StageContext.
+// options' Context.
 using RemovalStageReporter = void (*)(RemovalStage stage, void* context);
+
+// Called on the removal thread for a wait of `ms` that lets a person follow
+// the removal: after each record undone and at the end. A sink that shows
+// the removal in a window sleeps; `context` is the options' Context.
+using RemovalPacer = void (*)(uint32_t ms, void* context);
 
 struct RemovalOptions {
     // Acts on the whole records before a damaged tail of the log (see
@@ -64,11 +78,9 @@ struct RemovalOptions {
     // itself, not one before a new installation.
     bool WholeInstallFolder = false;
     RemovalStageReporter OnStage = nullptr;
-    void* StageContext = nullptr;
-    // Pauses after each record undone and at the end, so that a window
-    // showing the removal can be followed; a run without a window (quiet,
-    // script.ini) never pauses.
-    bool Paced = false;
+    // Null for a removal nobody watches (quiet, script.ini): nothing waits.
+    RemovalPacer Pace = nullptr;
+    void* Context = nullptr;  // handed to OnStage and Pace
 };
 
 struct RemovalResult {

@@ -12,6 +12,7 @@
 #include "ui/folder_picker_win.h"
 #include "ui/license_text.h"
 #include "ui/status_text.h"
+#include "ui/window_report_sink_win.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ bool CTrovalisInstallV7Dlg::OnInitDialog() {
     timers_ = {};
     openLicense_ = nullptr;
     options_.OwnerWindow = Window();
+    options_.Reports = &WindowReportSink();
     options_.Unattended = false;
 
     ShowStartOptions();

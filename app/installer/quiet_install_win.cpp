@@ -4,6 +4,7 @@
 
 #include "engine/install_sequence_win.h"
 #include "engine/install_worker_win.h"
+#include "engine/report_sink.h"
 #include "platform/run_log.h"
 #include "platform/text.h"
 
@@ -49,5 +50,8 @@ ExitCode RunQuietInstall(const std::shared_ptr<InstallerState>& state,
                      u"EndUserLicense=\"Agree\" in script.ini): nothing installed");
         return ExitCode::UserCancelled;
     }
-    return RunWorker(state, options.Options);
+    // No window: every report is a line of the run log, and nothing waits.
+    InstallOptions install = options.Options;
+    install.Reports = &LogReportSink();
+    return RunWorker(state, install);
 }

@@ -118,6 +118,10 @@ bool CreateProgressWindow(CopyRun& run) {
 
 }  // namespace
 
+void PaceProgressWindow(uint32_t ms, void*) {
+    Sleep(ms);
+}
+
 void ShowStage(const CopyRun& run, RemovalStage stage) {
     if (run.Window)
         PostMessageW(run.Window, kStageMessage, static_cast<WPARAM>(stage), 0);

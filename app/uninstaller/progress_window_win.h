@@ -16,3 +16,7 @@ ExitCode RemoveWithProgress(CopyRun& run, ExitCode (*remove)(CopyRun&));
 // Adds the line of `stage` to the window of `run`, when it has one; callable
 // from any thread.
 void ShowStage(const CopyRun& run, RemovalStage stage);
+
+// The window's pacing of the removal (a RemovalPacer, called on the removal's
+// thread): sleeps `ms`, so that a person can follow the removal.
+void PaceProgressWindow(uint32_t ms, void* context);

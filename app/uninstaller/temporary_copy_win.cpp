@@ -296,9 +296,10 @@ ExitCode RemoveProduct(CopyRun& run) {
     // never be taken for a running program of the product and ended.
     options.Spared = run.Request.OriginalPath;
     options.OnStage = ReportStage;
-    options.StageContext = &run;
+    options.Context = &run;
     options.WholeInstallFolder = true;
-    options.Paced = !run.Request.Quiet;
+    // Only a removal shown in the window is paced: /quiet never waits.
+    options.Pace = run.Request.Quiet ? nullptr : PaceProgressWindow;
     RemovalResult result = RemoveInstallation(run.Request.LogPath, options);
     if (!result.Found && !run.MovedOriginal.empty()) {
         // Nothing was removed after all (the log went meanwhile): the

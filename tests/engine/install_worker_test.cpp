@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/install_worker_win.h"
+#include "ui/window_report_sink_win.h"
 
 namespace {
 
@@ -113,6 +114,7 @@ class InstallWorkerTest : public ::testing::Test {
         g_recorder = &recorder_;
         state_ = std::make_shared<InstallerState>();
         options_.OwnerWindow = window_;
+        options_.Reports = &WindowReportSink();
     }
 
     void TearDown() override {
@@ -231,6 +233,27 @@ TEST_F(InstallWorkerTest, SentReportIsFollowedByItsPause) {
     EXPECT_TRUE(outcome.Sent);
     EXPECT_EQ(outcome.PausedMs, 50u);
     EXPECT_GE(elapsed, std::chrono::milliseconds(45));
+}
+
+// A run without a window never waits: not after a report whose rule pauses
+// (Completed: 3000 ms), and not for the pacing of an attended run.
+TEST_F(InstallWorkerTest, LogSinkNeverWaits) {
+    state_->Options = options_;
+    state_->Options.Reports = &LogReportSink();
+    const ReportSink& sink = SinkOf(state_->Options);
+    auto start = std::chrono::steady_clock::now();
+    for (int kind = 0; kind <= static_cast<int>(ReportKind::WorkerFinished); ++kind) {
+        ReportOutcome outcome = SendReport(*state_, static_cast<ReportKind>(kind), u"C:\\file.exe");
+        EXPECT_FALSE(outcome.Sent);
+        sink.Pace(state_->Options, 3000);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_TRUE(recorder_.Reports.empty()) << "the window named in the options is never sent to";
+}
+
+// Options that name no sink report to the run log only.
+TEST_F(InstallWorkerTest, OptionsWithoutASinkUseTheLogSink) {
+    EXPECT_EQ(&SinkOf(InstallOptions{}), &LogReportSink());
 }
 
 }  // namespace

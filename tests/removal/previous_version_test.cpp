@@ -28,6 +28,7 @@
 #include "removal/uninstall_log_file_win.h"
 #include "tests/support/test_files_win.h"
 #include "tests/support/test_timing_win.h"
+#include "ui/window_report_sink_win.h"
 
 namespace {
 
@@ -479,18 +480,23 @@ TEST_F(PreviousVersionTest, EmptyDriverBatchRecordIsDoneNotRefused) {
     EXPECT_FALSE(Exists(kBase + u"\\Zorvanelle"));
 }
 
-// A removal without a window to pace never pauses: unpaced it stays far
-// below the pauses a paced removal of the same records takes at the least
-// (30 ms a record undone and 500 ms at the end).
+// An unattended removal never pauses, paced as the install worker paces it
+// (through the window's sink, as in a script.ini run): it stays far below the
+// pauses a paced removal of the same records takes at the least (30 ms a
+// record undone and 500 ms at the end).
 TEST_F(PreviousVersionTest, UnattendedRemovalNeverPauses) {
     constexpr int kFiles = 60;
     for (int i = 0; i < kFiles; ++i)
         AddFile(kFolder + u"\\file" + Utf8ToUtf16(std::to_string(i)) + u".txt");
     ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
     state_.Options.Unattended = true;
+    state_.Options.Reports = &WindowReportSink();
+    PreviousVersionPacer pace = [](const InstallerState& state, uint32_t ms) {
+        SinkOf(state.Options).Pace(state.Options, ms);
+    };
 
     DWORD elapsed =
-        test_timing::Elapsed([&] { RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, nullptr); });
+        test_timing::Elapsed([&] { RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, nullptr, pace); });
 
     EXPECT_FALSE(Exists(kFolder + u"\\file0.txt"));
     EXPECT_LT(elapsed, static_cast<DWORD>(kFiles * 30 + 500));

@@ -7,6 +7,7 @@
 #include "engine/install_sequence_win.h"
 #include "engine/install_worker_win.h"
 #include "tests/support/shipped_package.h"
+#include "ui/window_report_sink_win.h"
 
 namespace {
 
@@ -97,6 +98,7 @@ bool SequenceHarness::Run(InstallOptions options, std::optional<StopAt> stop, bo
     finished_ = false;
     stop_ = stop;
     options.OwnerWindow = withWindow ? window_ : nullptr;
+    options.Reports = &WindowReportSink();
     if (!StartInstallWorker(state_, options, InstallWorker))
         return false;
     // A handle of our own: a stop request releases the state's.

@@ -9,7 +9,7 @@ if(WIN32 AND BUILD_INSTALLER)
         ${CMAKE_CURRENT_LIST_DIR}/sequence_harness_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/machine_state_win.cpp)
     target_compile_definitions(sequence_test_support PRIVATE DEMO_PACKAGE_UNIX_PATH="${sequence_demo_package}")
-    target_link_libraries(sequence_test_support PUBLIC sequence_win test_support platform_win ole32 uuid shell32 advapi32)
+    target_link_libraries(sequence_test_support PUBLIC sequence_win ui_report_sink_win test_support platform_win ole32 uuid shell32 advapi32)
     add_dependencies(sequence_test_support demo_package)
 
     add_unit_test(sequence_full_install_tests DISPLAY
