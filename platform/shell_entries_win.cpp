@@ -132,3 +132,11 @@ std::optional<std::u16string> RunEntryData(const std::u16string& commandLine) {
     UniqueKey run = OpenRegistryKey(HKEY_CURRENT_USER, kRunPath, KEY_QUERY_VALUE);
     return run ? QueryStringValue(run.Get(), WidePtr(valueName)) : std::nullopt;
 }
+
+std::optional<std::u16string> UninstallEntryVersion(const std::u16string& displayName) {
+    if (!IsPlainKeyName(displayName))
+        return std::nullopt;
+    UniqueKey entry =
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, std::u16string(kUninstallPath) + u"\\" + displayName, KEY_QUERY_VALUE);
+    return entry ? QueryStringValue(entry.Get(), L"DisplayVersion") : std::nullopt;
+}

@@ -81,3 +81,7 @@ void RemoveRunEntry(const std::u16string& commandLine);
 // is not a plain key name, or the text is longer than a 260-unit field.
 std::optional<std::u16string> DesktopMenuCommand(const std::u16string& name);
 std::optional<std::u16string> RunEntryData(const std::u16string& commandLine);
+
+// The "DisplayVersion" of the Add/Remove Programs entry `displayName`: the
+// version an installation left there. Absent as for DesktopMenuCommand.
+std::optional<std::u16string> UninstallEntryVersion(const std::u16string& displayName);

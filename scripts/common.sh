@@ -31,7 +31,17 @@ build_native() {
 build_win32() {
     configure_and_build win32 -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-        -DHOST_PKGTOOL="$BUILD/native/bin/pkgtool"
+        -DHOST_PKGTOOL="$BUILD/native/bin/pkgtool" \
+        -DOLDER_INSTALLER="$BUILD/win32-older/bin/TrovalisInstallV7.exe"
+}
+
+# The installer alone, built from the same sources at an older version, for
+# the tests that install one version over another.
+OLDER_VERSION=7.0.0
+build_win32_older() {
+    NINJA_TARGETS=TrovalisInstallV7 configure_and_build win32-older -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+        -DHOST_PKGTOOL="$BUILD/native/bin/pkgtool" -DPRODUCT_VERSION=$OLDER_VERSION -DBUILD_TESTS=OFF
 }
 
 # The same sources for 64-bit Windows: the stand-in where 32-bit programs
