@@ -14,6 +14,7 @@
 #include "platform/process_control_win.h"
 #include "platform/run_log.h"
 #include "platform/service_control_win.h"
+#include "platform/shell_entries_win.h"
 #include "platform/text.h"
 #include "platform/text_win.h"
 #include "platform/unique_handle_win.h"
@@ -293,6 +294,16 @@ void PaceForWorker(uint32_t ms, void* context) {
 
 namespace {
 
+// The version the installation left in its Add/Remove Programs entry, named
+// by the log's own record of that entry; "unknown" without either.
+std::u16string RecordedVersion(const UninstallLog& log) {
+    for (const ActionRecord& record : log.Records.Records) {
+        if (record.Type == UninstallEntryRecord)
+            return UninstallEntryVersion(RecordText(record)).value_or(u"unknown");
+    }
+    return u"unknown";
+}
+
 // The one removal both programs run; `found` is called once the log was
 // accepted, before anything is undone.
 template <typename Found>
@@ -311,9 +322,9 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     result.Found = true;
     context->Places = ResolvePlaces(folder);
     context->Policy = FoundLogPolicy(*context);
-    WriteLogLine(
-        "removal",
-        (IsInterruptedRun(*context) ? u"interrupted installation found: " : u"previous version found: ") + logPath);
+    WriteLogLine("removal", IsInterruptedRun(*context) ? u"interrupted installation found: " + logPath
+                                                       : u"previous version found: " + logPath + u" (version " +
+                                                             RecordedVersion(context->Log) + u")");
     if (result.DamagedTail)
         WriteLogLine("removal",
                      u"the log is damaged after its last whole record; what it named beyond that "

@@ -29,9 +29,11 @@ log="$C/version.log"
 uninstall='C:\Ver\Zorvanelle\ZorvanelleV7\Uninstall.exe'
 
 # Files by name and size (the shortcuts of two installations hold different
-# times); the installers' folders, with the script.ini each writes back, and
-# this test's log are not the installation's.
-snapshot() { drive_snapshot --no-contents 'C:\v-old' 'C:\v-new' 'C:\version.log'; }
+# times); the installers' folders, with the script.ini each writes back, this
+# test's log and the temporary folder (where the uninstaller's copy of itself
+# goes away once it has ended) are not the installation's.
+snapshot() { drive_snapshot --no-contents 'C:\v-old' 'C:\v-new' 'C:\version.log' "C:\\users\\$(id -un)\\Temp"; }
+uninstall_quietly() { run "$uninstall" /quiet '/log=C:\version.log'; }
 
 install() {  # MODE VERSION-FOLDER: prints the exit code
     local exe="C:\\$2\\TrovalisInstallV7.exe"
@@ -53,7 +55,7 @@ declare -A clean
 for version in "$older_version" "$newer_version"; do
     check "$version alone installs" test "$(install quiet "$(folder_of "$version")")" = 0
     clean[$version]=$(snapshot)
-    check "$version's uninstaller gives 0" test "$(run "$uninstall" /quiet)" = 0
+    check "$version's uninstaller gives 0" test "$(uninstall_quietly)" = 0
     same "$version's uninstaller leaves the machine as before" "$before" "$(snapshot)"
 done
 
@@ -66,7 +68,7 @@ for mode in quiet script.ini; do
         check "its log names the version it replaced" \
             grep -q "previous version found: .* (version $first)" "$log"
         same "the machine equals a clean installation of $second" "${clean[$second]}" "$(snapshot)"
-        check "the uninstaller gives 0" test "$(run "$uninstall" /quiet)" = 0
+        check "the uninstaller gives 0" test "$(uninstall_quietly)" = 0
     done
 done
 same "the last uninstaller leaves the machine as before" "$before" "$(snapshot)"
