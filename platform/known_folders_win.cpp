@@ -4,12 +4,8 @@
 
 #include <shlobj.h>
 
-#include "platform/text_win.h"
+#include "platform/file_ops_win.h"
 
 std::u16string ProgramFilesFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_PROGRAM_FILES, TRUE))
-        return {};
-    folder[MAX_PATH - 1] = L'\0';
-    return FromWide(folder);
+    return ShellFolder(CSIDL_PROGRAM_FILES, true).value_or(std::u16string());
 }

@@ -132,15 +132,20 @@ void EnableDebugPrivilege() {
         AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
 }
 
+STARTUPINFOW HiddenStartup() {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    return startup;
+}
+
 bool RunProcess(const CommandLine& command, DWORD limitMs) {
     std::optional<std::wstring> line = QuotedCommandLine(command);
     if (!line)
         return false;
     std::optional<std::wstring> folder = WorkingDirectoryOf(command.Program);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
+    STARTUPINFOW startup = HiddenStartup();
     PROCESS_INFORMATION info = {};
     // CreateProcessW may write into the command line, so it gets the string's
     // own (writable) buffer.

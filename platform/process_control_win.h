@@ -45,6 +45,9 @@ bool RunProcess(const CommandLine& command, DWORD limitMs);
 // set, when the program path holds a quote or the line would be longer than
 // kMaxCommandLineUnits.
 std::optional<std::wstring> QuotedCommandLine(const CommandLine& command);
+// The start-up record of a program started hidden (its first window is not
+// shown).
+STARTUPINFOW HiddenStartup();
 std::optional<std::wstring> WorkingDirectoryOf(const std::u16string& program);
 
 // How long TerminateProcessesByPath waits by default for a matching process

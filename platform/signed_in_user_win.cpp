@@ -35,10 +35,7 @@ bool StartProcessWithToken(HANDLE token, const CommandLine& command) {
     if (!line)
         return false;
     std::optional<std::wstring> folder = WorkingDirectoryOf(command.Program);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
+    STARTUPINFOW startup = HiddenStartup();
     PROCESS_INFORMATION info = {};
     // No environment block: the new process gets the one built from the
     // token's user profile, not this elevated process's.
