@@ -80,3 +80,16 @@ bool IsRunLogOpen();
 void WriteLogLine(std::string_view kind, std::u16string_view text);
 // Appends a result line of `kind` ("action", "removal", "rollback").
 void WriteLogResult(std::string_view kind, std::string_view what, bool ok, uint32_t error, std::u16string_view subject);
+
+// The first failure this process logged: its line without date and time
+// ("KIND TEXT") and the Win32 error of a failed result line (0 for an
+// "error" line, which carries none). Failures are "error" lines and failed
+// "action", "removal" and "error" results; a rollback's own failures come
+// after the one that caused it and never count. Kept whether or not a log
+// file is open.
+struct LogFailure {
+    bool Found = false;
+    uint32_t Error = 0;
+    std::u16string Line;
+};
+LogFailure FirstLogFailure();

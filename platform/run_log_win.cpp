@@ -19,6 +19,7 @@ UniqueFile g_file;
 // Set when a log was refused at its name and written elsewhere.
 std::u16string g_note;
 std::u16string g_pathInUse;
+LogFailure g_firstFailure;
 
 LogTime Now() {
     SYSTEMTIME now;
@@ -154,10 +155,20 @@ bool IsRunLogOpen() {
     return static_cast<bool>(g_file);
 }
 
-void WriteLogLine(std::string_view kind, std::u16string_view text) {
-    const DWORD error = GetLastError();  // logging never disturbs the caller's error
+namespace {
+
+void NoteFailure(std::string_view kind, std::u16string_view text, uint32_t error) {
+    if (g_firstFailure.Found)
+        return;
+    g_firstFailure = {true, error, Utf8ToUtf16(kind) + u" " + std::u16string(text)};
+}
+
+void WriteLine(std::string_view kind, std::u16string_view text, bool failure, uint32_t error) {
+    const DWORD lastError = GetLastError();  // logging never disturbs the caller's error
     {
         std::lock_guard<std::mutex> lock(g_mutex);
+        if (failure)
+            NoteFailure(kind, text, error);
         if (g_file) {
             const std::string line = FormatLogLine(Now(), kind, text);
             DWORD written = 0;
@@ -166,7 +177,13 @@ void WriteLogLine(std::string_view kind, std::u16string_view text) {
             WriteFile(g_file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
         }
     }
-    SetLastError(error);
+    SetLastError(lastError);
+}
+
+}  // namespace
+
+void WriteLogLine(std::string_view kind, std::u16string_view text) {
+    WriteLine(kind, text, kind == "error", 0);
 }
 
 void WriteLogResult(std::string_view kind,
@@ -174,6 +191,12 @@ void WriteLogResult(std::string_view kind,
                     bool ok,
                     uint32_t error,
                     std::u16string_view subject) {
-    if (IsRunLogOpen())
-        WriteLogLine(kind, ResultText(what, ok, error, subject));
+    const bool failure = !ok && kind != "rollback";
+    if (failure || IsRunLogOpen())
+        WriteLine(kind, ResultText(what, ok, error, subject), failure, error);
+}
+
+LogFailure FirstLogFailure() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_firstFailure;
 }

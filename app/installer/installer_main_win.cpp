@@ -5,6 +5,7 @@
 
 #include "app/installer/installer_start_win.h"
 #include "app/program_run_win.h"
+#include "app/run_result_win.h"
 #include "platform/dll_search_win.h"
 #include "platform/product_constants.h"
 #include "platform/run_log.h"
@@ -37,5 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         WriteLogLine("error", u"another installation or removal of this product is running");
         return EndRun(ExitCode::AnotherRunInProgress);
     }
-    return EndRun(RunInstaller(options));
+    const ExitCode code = RunInstaller(options);
+    WriteRunResult(code, RunKind::Installation);
+    return EndRun(code);
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/program_run_win.h"
+#include "app/run_result_win.h"
 #include "app/uninstaller/progress_window_win.h"
 #include "platform/file_ops_win.h"
 #include "platform/path_names.h"
@@ -309,7 +310,12 @@ ExitCode RemoveProduct(CopyRun& run) {
     }
     // A spared file keeps its folder until the first process has ended.
     const std::u16string folder = FolderOf(run.Request.LogPath);
-    return CodeOf(result, folder, !run.MovedOriginal.empty() && PathExists(folder));
+    const ExitCode code = CodeOf(result, folder, !run.MovedOriginal.empty() && PathExists(folder));
+    // Written while the mutex is held; a removal that found nothing leaves
+    // the machine as it was.
+    if (result.Found)
+        WriteRunResult(code, RunKind::Removal);
+    return code;
 }
 
 // The fallback when the first process's file could not be moved away (the

@@ -95,6 +95,12 @@ check "its log names the service program" grep -q 'create-service failed error=[
 check "its log made the missing base folders" grep -q 'create-base-folder ok C:\\Quiet Made\\Two Levels' "$log"
 check "its log ends with the exit code" test "$(last_line "$log")" = "exit 1603 failed and rolled back"
 same "the machine is as before (the made base folders are gone)" "$before" "$(snapshot)"
+same "the product key holds only the run's result values" "$RESULT_VALUE_NAMES" "$(product_value_names)"
+check "LastInstallerResult is 1603" test "$(product_value LastInstallerResult)" = 0x643
+error=$(grep -o 'create-service failed error=[0-9]*' "$log" | head -n 1 | cut -d= -f2)
+check "LastInstallerError is the service's error" test "$(product_value LastInstallerError)" = "$(printf '0x%x' "$error")"
+check "LastInstallerResultText is its log line" \
+    grep -q '^action create-service failed error=[0-9]* ZorvanelleServiceV7 ' <<<"$(product_value LastInstallerResultText)"
 wine sc delete ForeignService </dev/null >/dev/null 2>&1
 
 echo "== a file in the way"
@@ -115,6 +121,11 @@ echo "     took ${took} ms"
 check "a quiet installation gives 0" test "$rc" = 0
 check "its log ends with the exit code" test "$(last_line "$log")" = "exit 0 success"
 check "the files are installed" test -f "$C/Quiet Base/Zorvanelle/ZorvanelleV7/uninstall.log"
+check "LastInstallerResult and LastInstallerError are 0" \
+    test "$(product_value LastInstallerResult) $(product_value LastInstallerError)" = "0x0 0x0"
+check "LastInstallerResultText is the exit line" test "$(product_value LastInstallerResultText)" = "exit 0 success"
+check "LastInstallerTime is UTC in ISO 8601" \
+    grep -qE "^$(date -u +%Y-%m-%d)T[0-9]{2}:[0-9]{2}:[0-9]{2}Z$" <<<"$(product_value LastInstallerTime)"
 check "the log lists each file written" grep -q 'write-file ok C:\\Quiet Base\\Zorvanelle\\ZorvanelleV7\\Uninstall.exe' "$log"
 # This machine runs no desktop shell: an elevated run has no signed-in user
 # to start the panel for, and never starts it with its own rights.

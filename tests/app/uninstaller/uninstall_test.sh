@@ -101,6 +101,9 @@ rc=$(exit_code /cmdline "$quiet_cmd")
 check "it gives 0" test "$rc" = 0
 same "when it returns the machine equals the snapshot" "$before" "$(snapshot)"
 check "and the base folder it made is gone, with what the programs wrote there" test ! -e "$C/Uninst/Apps"
+same "the product key keeps only the removal's result values" "$RESULT_VALUE_NAMES" "$(product_value_names)"
+check "they say it succeeded" test "$(product_value LastInstallerResult) $(product_value LastInstallerResultText)" = \
+    "0x0 exit 0 success"
 check "the panel no longer runs" panel_gone
 # Wine runs every program elevated: the log goes where only administrators write.
 temp_log=$(find "$C/ProgramData/Zorvanelle/Logs" -name 'Uninstall-ZorvanelleV7.log' 2>/dev/null | head -n 1)

@@ -143,6 +143,20 @@ void DumpKey(HKEY root, const std::string& rootName, const std::u16string& path,
         DumpKey(root, rootName, path + u"\\" + subkey, lines);
 }
 
+// The product key less the last run's result values, which every run of
+// the programs rewrites (a removal leaves them behind on purpose): a key that
+// holds nothing else is left out too.
+void AddProductKey(std::vector<std::string>& lines) {
+    std::vector<std::string> key;
+    DumpKey(HKEY_LOCAL_MACHINE, "HKLM", kProductKeyPath, key);
+    const std::string results = "reg|HKLM\\" + Utf8(kProductKeyPath) + "|LastInstaller";
+    key.erase(std::remove_if(key.begin(), key.end(),
+                             [&](const std::string& line) { return line.compare(0, results.size(), results) == 0; }),
+              key.end());
+    if (key.size() > 1)
+        lines.insert(lines.end(), key.begin(), key.end());
+}
+
 void AddServices(std::vector<std::string>& lines) {
     UniqueService manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
     if (!manager)
@@ -201,7 +215,7 @@ MachineSnapshot TakeSnapshot(const std::u16string& baseFolder, const SnapshotOpt
     AddFolderTree(ShellFolderPath(CSIDL_PROGRAMS), false, options, lines);
     AddFolderTree(ShellFolderPath(CSIDL_DESKTOPDIRECTORY), false, options, lines);
     AddFolderTree(ShellFolderPath(CSIDL_COMMON_DOCUMENTS), false, options, lines);
-    DumpKey(HKEY_LOCAL_MACHINE, "HKLM", kProductKeyPath, lines);
+    AddProductKey(lines);
     DumpKey(HKEY_LOCAL_MACHINE, "HKLM", kUninstallKey, lines);
     DumpKey(HKEY_CURRENT_USER, "HKCU", kRunKey, lines);
     DumpKey(HKEY_CLASSES_ROOT, "HKCR", kDesktopMenuKey, lines);

@@ -73,6 +73,15 @@ probe() {  # window_probe.exe's answer, and its exit status
 machine_snapshot() {  # [--skip PATH]... [--no-contents] BASE-FOLDER: machine_snapshot.exe's lines
     wine 'C:\inst\machine_snapshot.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'
 }
+# The product key of the 32-bit programs, one "NAME TYPE DATA" line a value,
+# sorted; and the data of one of its values.
+product_key_values() {
+    wine reg query 'HKLM\SOFTWARE\TrovalisServerV7' /reg:32 </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^    //p' | LC_ALL=C sort
+}
+product_value() { product_key_values | sed -n "s/^$1 *REG_[A-Z_]* *//p"; }  # NAME
+# The value names when the key holds nothing but a run's result values.
+RESULT_VALUE_NAMES='LastInstallerError LastInstallerResult LastInstallerResultText LastInstallerTime'
+product_value_names() { product_key_values | awk '{print $1}' | tr '\n' ' ' | sed 's/ $//'; }
 quiet() { "$@" >/dev/null; }  # COMMAND...: its status without its output
 last_line() { tail -n 1 "$1" | tr -d '\r' | cut -d' ' -f3-; }  # LOG: its last line without the time
 # Drive C: as machine_snapshot.exe sees it, without Windows, the test
