@@ -123,6 +123,16 @@ bool PathExists(const std::u16string& path) {
     return static_cast<bool>(find);
 }
 
+std::u16string LongPathOf(const std::u16string& path) {
+    if (path.find(u'~') == std::u16string::npos)
+        return path;
+    wchar_t buffer[MAX_PATH];
+    const DWORD length = GetLongPathNameW(WidePtr(path), buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return path;
+    return FromWide(std::wstring_view(buffer, length));
+}
+
 void EnsureDirectory(const std::u16string& path) {
     if (!PathExists(path))
         CreateDirectoryW(WidePtr(path), nullptr);

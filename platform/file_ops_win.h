@@ -18,6 +18,12 @@
 // path as given, no pattern appended).
 bool PathExists(const std::u16string& path);
 
+// The long form of `path` (GetLongPathNameW) when it holds a "~", as every
+// 8.3 short name the system makes does, and names something that exists;
+// `path` itself otherwise. Paths without one are not looked up: a removal
+// meets thousands of them, and under Wine each lookup lists a folder.
+std::u16string LongPathOf(const std::u16string& path);
+
 // Creates the last component of `path` when nothing of that name exists; its
 // parent must exist. An existing file of that name is left alone.
 void EnsureDirectory(const std::u16string& path);

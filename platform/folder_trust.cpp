@@ -1,5 +1,7 @@
 #include "platform/folder_trust.h"
 
+#include "platform/path_names.h"
+
 namespace {
 
 bool EntryLetsOnlyAdministratorsChange(const AccessEntry& entry) {
@@ -15,6 +17,14 @@ bool EntryLetsOnlyAdministratorsChange(const AccessEntry& entry) {
             return false;
     }
     return false;
+}
+
+std::u16string FolderToJudge(std::u16string folder) {
+    while (folder.size() > 3 && folder.back() == u'\\')
+        folder.pop_back();
+    if (folder.size() == 2 && folder[1] == u':')
+        folder += u'\\';
+    return folder;
 }
 
 }  // namespace
@@ -50,4 +60,16 @@ std::optional<FolderRefusal> FirstRefusedFolder(const std::vector<FolderFacts>& 
             return FolderRefusal{i, verdict};
     }
     return std::nullopt;
+}
+
+std::vector<std::u16string> InstallFolderChain(std::u16string_view base,
+                                               std::u16string_view company,
+                                               std::u16string_view product) {
+    std::vector<std::u16string> folders{FolderToJudge(std::u16string(base))};
+    if (std::optional<std::u16string> companyFolder = JoinPath(base, company)) {
+        folders.push_back(*companyFolder);
+        if (std::optional<std::u16string> productFolder = JoinPath(*companyFolder, product))
+            folders.push_back(*productFolder);
+    }
+    return folders;
 }

@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // Who an owner or an access entry names.
@@ -69,3 +71,13 @@ struct FolderRefusal {
     FolderVerdict Verdict = FolderVerdict::Trusted;
 };
 std::optional<FolderRefusal> FirstRefusedFolder(const std::vector<FolderFacts>& folders, bool permissionsEnforced);
+
+// The folders to judge for an installation into base\company\product, outermost
+// first: the base folder, then the company and product folders, those whose
+// paths fit (see JoinPath). Each is spelled as it is opened to be judged: a
+// drive's root with its backslash ("D:" alone is the current folder of drive
+// D), any other without one (a trailing backslash would be resolved through
+// a link standing there).
+std::vector<std::u16string> InstallFolderChain(std::u16string_view base,
+                                               std::u16string_view company,
+                                               std::u16string_view product);

@@ -9,7 +9,10 @@
 #include <set>
 #include <utility>
 
+#include "platform/case_fold.h"
 #include "platform/file_ops_win.h"
+#include "platform/folder_security_win.h"
+#include "platform/folder_trust.h"
 #include "platform/path_names.h"
 #include "platform/process_control_win.h"
 #include "platform/run_log.h"
@@ -18,6 +21,9 @@
 #include "platform/text.h"
 #include "platform/text_win.h"
 #include "platform/unique_handle_win.h"
+#include "removal/batch_time_bound.h"
+#include "removal/found_log_trust.h"
+#include "removal/logged_files.h"
 #include "removal/product_key_win.h"
 #include "removal/record_undo_win.h"
 #include "removal/removal_ownership_win.h"
@@ -41,6 +47,12 @@ struct RemovalContext {
     // The found log's policy for the one undo of a record; its checks read
     // Log and Places above.
     UndoPolicy Policy;
+    LoggedFiles Files;  // the log's FileRecords, indexed once
+    // False when the log's folder, or one above it, failed the folder
+    // check: nothing there is run, deleted or written to.
+    bool FolderTrusted = true;
+    BatchTimeBound Batches;
+    bool Stopped = false;  // the batches' total time ran out
     size_t Refused = 0;
     std::u16string LogPath;
     // The log stays on disk until the removal's end, cut back after each
@@ -120,15 +132,18 @@ RemovalPlaces ResolvePlaces(const std::u16string& installFolder) {
     return places;
 }
 
-// The records a pass has met, by kind and subject, ASCII case ignored as
-// Windows ignores it in paths and names. A real log never repeats a record;
+// The records a pass has met, by kind and subject, letter case ignored as
+// Windows ignores it in paths and names, and a file named by its long name. A real log never repeats a record;
 // a planted one that repeats one thousands of times must not cost a driver
 // batch, a service query or a pause each time.
 using MetRecords = std::set<std::pair<uint8_t, std::u16string>>;
 
 // True the first time a pass meets a record of this kind and subject.
 bool IsFirstMeeting(MetRecords& met, const ActionRecord& record) {
-    return met.emplace(record.Type, FoldedPathText(RecordSubject(record))).second;
+    const std::u16string subject = RecordSubject(record);
+    const bool namesFile = record.Type == FileRecord || record.Type == DriverUninstallRecord ||
+                           record.Type == ServiceRecord || record.Type == SystemFileRecord;
+    return met.emplace(record.Type, CaseKey(namesFile ? LongPathOf(subject) : subject)).second;
 }
 
 // First pass: nothing of the installation may still run while it is undone.
@@ -138,11 +153,35 @@ void StopRecordedPrograms(RemovalContext& context) {
          record = MovePrevious(context.Log.Records)) {
         if (!IsFirstMeeting(met, *record) || !IsPlausibleRecord(*record, context.Log, context.Places))
             continue;
-        if (record->Type == FileRecord && !IsSpared(context, RecordText(*record)))
+        // A folder that failed its check may hold a link to any program.
+        if (record->Type == FileRecord && context.FolderTrusted && !IsSpared(context, RecordText(*record)))
             EndRunningCopy(RecordText(*record));
-        else if (record->Type == ServiceRecord && IsProductsOwn(*record, context.Log, context.Places))
+        else if (record->Type == ServiceRecord && IsProductsOwn(*record, context.Files, context.Places))
             StopServiceByName(BaseNameOfPath(RecordText(*record)));
     }
+}
+
+// A batch runs within what is left of the batches' total time; none once it
+// is spent: the removal then stops there.
+std::optional<UndoOutcome> UndoWithinBound(RemovalContext& context, const ActionRecord& record) {
+    if (record.Type != DriverUninstallRecord || IsEmptyBatchRecord(record))
+        return UndoRecord(record, context.Policy);
+    UndoOutcome outcome = UndoOutcome::NothingToUndo;
+    const bool ran = RunWithinBound(context.Batches, [&](uint32_t limitMs) {
+        context.Policy.BatchLimitMs = limitMs;
+        outcome = UndoRecord(record, context.Policy);
+    });
+    return ran ? std::optional<UndoOutcome>(outcome) : std::nullopt;
+}
+
+// As a killed removal: the log keeps the records still to undo, and the
+// installation folder stays.
+void StopForBatchTime(RemovalContext& context) {
+    context.Stopped = true;
+    WriteLogLine("removal", u"stopped: the log's driver uninstall batches took " +
+                                Utf8ToUtf16(std::to_string(context.Batches.SpentMs / 1000)) +
+                                u" s together, the most they may; the records still to undo stay in " +
+                                context.LogPath);
 }
 
 // Second pass, newest first: shortcuts go before the folders that hold
@@ -166,7 +205,12 @@ void UndoRecords(RemovalContext& context) {
         // Only records acted on are paused for: a planted log of a great
         // many refused records, or of files that are not there, must not
         // keep the installer waiting.
-        const UndoOutcome outcome = UndoRecord(*record, context.Policy);
+        std::optional<UndoOutcome> undone = UndoWithinBound(context, *record);
+        if (!undone) {
+            StopForBatchTime(context);
+            break;
+        }
+        const UndoOutcome outcome = *undone;
         if (outcome == UndoOutcome::Refused)
             ++context.Refused;
         else if (outcome == UndoOutcome::Undone)
@@ -181,7 +225,8 @@ void UndoRecords(RemovalContext& context) {
 ActionRecordList PlausibleDirectories(const RemovalContext& context) {
     ActionRecordList directories;
     for (const ActionRecord& record : context.Log.Records.Records) {
-        if (record.Type == DirectoryRecord && IsPlausibleRecord(record, context.Log, context.Places))
+        if (record.Type == DirectoryRecord && IsPlausibleRecord(record, context.Log, context.Places) &&
+            (context.FolderTrusted || IsProvenOutsideTheFolder(record, context.Places)))
             AppendRecord(directories, record.Type, record.Data.data(), record.Size);
     }
     return directories;
@@ -208,6 +253,14 @@ DWORD WINAPI RemovalWorker(void* parameter) {
     StopRecordedPrograms(context);
     ReportStage(context, RemovalStage::UndoingRecords);
     UndoRecords(context);
+    if (context.Stopped)
+        return 0;
+    if (!context.FolderTrusted) {
+        // Only the shortcut folders: the log and the installation's folders
+        // stay, and no stage tells the uninstaller to take its file away.
+        RemoveRecordedDirectories(PlausibleDirectories(context));
+        return 0;
+    }
     ReportStage(context, RemovalStage::RemovingFolders);
     DeleteOwnLog(context);
     RemoveInstallFolders(context);
@@ -276,7 +329,45 @@ UndoPolicy FoundLogPolicy(const RemovalContext& context) {
     policy.Spared = context.Options.Spared;
     policy.FoundLog = &context.Log;
     policy.Places = &context.Places;
+    policy.Files = &context.Files;
+    policy.FolderTrusted = context.FolderTrusted;
     return policy;
+}
+
+uint64_t SystemMilliseconds() {
+    return GetTickCount64();
+}
+
+std::u16string FolderRefusalText(FolderVerdict verdict) {
+    switch (verdict) {
+        case FolderVerdict::ReparsePoint:
+            return u"a link (reparse point) stands in place of ";
+        case FolderVerdict::OthersCanWrite:
+            return u"users other than administrators can write to ";
+        default:
+            return u"cannot open or read the permissions of ";
+    }
+}
+
+// The folder check the install target gets, on the found log's base,
+// company and product folders. False, with one line naming the folder,
+// when one fails.
+bool FoundFolderPasses(const UninstallLog& log) {
+    const bool enforced = SystemEnforcesPermissions();
+    const std::vector<std::u16string> folders = InstallFolderChain(log.BaseFolder, log.Company, log.Product);
+    if (!enforced)
+        WriteLogLine("removal", u"folder permissions of " + folders.back() +
+                                    u" not checked: this system enforces none (links are)");
+    std::vector<FolderFacts> facts;
+    for (const std::u16string& folder : folders)
+        facts.push_back(ReadFolderFacts(folder));
+    const std::optional<FolderRefusal> refusal = FirstRefusedFolder(facts, enforced);
+    if (!refusal)
+        return true;
+    WriteLogLine("removal", u"folder check failed: " + FolderRefusalText(refusal->Verdict) + folders[refusal->Index] +
+                                u"; only what the machine proves is the product's is undone, no batch runs and "
+                                u"no file of that folder is deleted");
+    return false;
 }
 
 // The install worker's pacing, seen as a removal's.
@@ -321,6 +412,10 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     }
     result.Found = true;
     context->Places = ResolvePlaces(folder);
+    context->Files = IndexLoggedFiles(context->Log, folder, LongPathOf);
+    context->FolderTrusted = FoundFolderPasses(context->Log);
+    context->Batches = {options.Clock ? options.Clock : SystemMilliseconds, kDriverBatchLimitMs,
+                        options.BatchesTotalMs};
     context->Policy = FoundLogPolicy(*context);
     WriteLogLine("removal", IsInterruptedRun(*context) ? u"interrupted installation found: " + logPath
                                                        : u"previous version found: " + logPath + u" (version " +
@@ -329,10 +424,14 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
         WriteLogLine("removal",
                      u"the log is damaged after its last whole record; what it named beyond that "
                      u"is not known and stays");
-    OpenLogForCutting(*context);
+    if (context->FolderTrusted)
+        OpenLogForCutting(*context);
     found(folder);
     RunRemovalWorker(*context);
-    WriteLogLine("removal", u"previous version removed from " + folder);
+    if (context->FolderTrusted && !context->Stopped)
+        WriteLogLine("removal", u"previous version removed from " + folder);
+    result.FolderRefused = !context->FolderTrusted;
+    result.Stopped = context->Stopped;
     result.Refused = context->Refused;
     result.Leftovers = LeftoversOf(*context);
     result.FoldersLeft = FoldersLeftOf(*context);

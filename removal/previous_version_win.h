@@ -80,6 +80,12 @@ struct RemovalOptions {
     RemovalStageReporter OnStage = nullptr;
     // Null for a removal nobody watches (quiet, script.ini): nothing waits.
     RemovalPacer Pace = nullptr;
+    // The clock the batches' total time is measured by; null: the system's.
+    uint64_t (*Clock)() = nullptr;
+    // How long all of the log's driver uninstall batches may run together
+    // (ten minutes: far beyond what the product's few driver sets take, and
+    // short of holding a run for hours); once spent, the removal stops as a killed one does (RemovalResult::Stopped).
+    uint64_t BatchesTotalMs = 600000;
     void* Context = nullptr;  // handed to OnStage and Pace
 };
 
@@ -87,6 +93,13 @@ struct RemovalResult {
     bool Found = false;        // the log loaded (at least its header) and names its own folder
     bool DamagedTail = false;  // records after a damage in the log were not read
     size_t Refused = 0;        // records the checks refused
+    // The log's folder, or one above it, failed the folder check (a link, or
+    // others can write): only records the machine proves were undone, and
+    // the log, its files and folders stay.
+    bool FolderRefused = false;
+    // The batches' total time ran out: the records still to undo stay in
+    // the log, and the installation folder stays.
+    bool Stopped = false;
     // What a record named that is still there after the removal: files,
     // system-folder files and shortcuts.
     std::vector<std::u16string> Leftovers;

@@ -11,6 +11,7 @@
 #include "platform/shortcut_win.h"
 #include "platform/text.h"
 #include "platform/text_win.h"
+#include "removal/found_log_trust.h"
 #include "removal/product_key_win.h"
 #include "removal/removal_ownership_win.h"
 
@@ -38,16 +39,37 @@ UndoOutcome OutcomeOfDelete(bool deleted) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? UndoOutcome::NotThere : UndoOutcome::Undone;
 }
 
-// The checks on a record of a found log, and its line in the run log.
+// Why a plausible record that the folder or batch rule refused stays.
+const char16_t* TrustReason(FoundRecordVerdict verdict) {
+    return verdict == FoundRecordVerdict::FolderRefused ? u" (its folder failed the folder check)"
+                                                        : u" (not a .bat the log records as its file)";
+}
+
+// The line of a found log's record in the run log, and whether it may be
+// acted on: plausible, let through by the folder and batch rule, and the
+// product's on this machine.
+bool PassesFoundRecordChecks(const ActionRecord& record, const UndoPolicy& policy) {
+    const bool plausible = IsPlausibleRecord(record, *policy.FoundLog, *policy.Places);
+    const FoundRecordVerdict verdict =
+        plausible ? JudgeFoundRecord(record, policy.FolderTrusted, *policy.Files, *policy.Places)
+                  : FoundRecordVerdict::MayUndo;
+    const bool trusted = verdict == FoundRecordVerdict::MayUndo;
+    const bool own = plausible && trusted && IsProductsOwn(record, *policy.Files, *policy.Places);
+    std::u16string why;
+    if (!trusted)
+        why = TrustReason(verdict);
+    else if (plausible && !own)
+        why = u" (not the product's)";
+    if (IsRunLogOpen())
+        WriteLogLine("removal", (own ? u"undo " : u"refused ") + UndoLine(record) + why);
+    return own;
+}
+
+// The checks on a record of a found log.
 UndoOutcome CheckFoundRecord(const ActionRecord& record, const UndoPolicy& policy) {
     if (record.Type == ServiceStartedRecord)
         return UndoOutcome::NothingToUndo;
-    const bool plausible = IsPlausibleRecord(record, *policy.FoundLog, *policy.Places);
-    const bool own = plausible && IsProductsOwn(record, *policy.FoundLog, *policy.Places);
-    if (IsRunLogOpen())
-        WriteLogLine("removal", (own ? u"undo " : u"refused ") + UndoLine(record) +
-                                    (plausible && !own ? u" (not the product's)" : u""));
-    if (!own)
+    if (!PassesFoundRecordChecks(record, policy))
         return UndoOutcome::Refused;
     // A batch that is gone is not started; the kinds IsProductsOwn checks are
     // there once they pass it.

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "records/uninstall_log.h"
+#include "removal/logged_files.h"
 #include "removal/uninstall_plausibility.h"
 
 // What an undo tells its policy just before it acts.
@@ -39,6 +40,12 @@ struct UndoPolicy {
     // very run that undoes them (a rollback), which made all they name.
     const UninstallLog* FoundLog = nullptr;
     const RemovalPlaces* Places = nullptr;  // set with FoundLog
+    const LoggedFiles* Files = nullptr;     // set with FoundLog: its FileRecords
+    // False when the found log's folder failed the folder check: only what
+    // the machine proves outside it is undone, and no batch runs there (see
+    // found_log_trust.h, which also refuses a batch the log does not record
+    // as its file).
+    bool FolderTrusted = true;
 };
 
 enum class UndoOutcome {

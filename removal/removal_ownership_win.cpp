@@ -53,18 +53,13 @@ bool HaveEqualBytes(const std::u16string& a, const std::u16string& b) {
 }
 
 // The install folder holds a logged file of the same name with the same bytes.
-// A missing system file is settled before the log is searched: a planted log
+// A missing system file is settled before anything is read: a planted log
 // may name thousands of them.
-bool IsCopyOfInstalledFile(const std::u16string& systemFile, const UninstallLog& log, const RemovalPlaces& places) {
+bool IsCopyOfInstalledFile(const std::u16string& systemFile, const LoggedFiles& files) {
     if (!PathExists(systemFile))
         return false;
-    std::u16string name = FileNameOfPath(systemFile);
-    for (const ActionRecord& record : log.Records.Records) {
-        if (record.Type != FileRecord)
-            continue;
-        std::u16string installed = RecordText(record);
-        if (IsPathInside(installed, places.InstallFolder) && EqualPathText(FileNameOfPath(installed), name) &&
-            HaveEqualBytes(installed, systemFile))
+    for (const std::u16string& installed : RecordedFilesNamed(files, FileNameOfPath(systemFile))) {
+        if (HaveEqualBytes(installed, systemFile))
             return true;
     }
     return false;
@@ -76,7 +71,7 @@ bool IsInsideInstallFolder(const std::optional<std::u16string>& path, const Remo
 
 }  // namespace
 
-bool IsProductsOwn(const ActionRecord& record, const UninstallLog& log, const RemovalPlaces& places) {
+bool IsProductsOwn(const ActionRecord& record, const LoggedFiles& files, const RemovalPlaces& places) {
     std::u16string text = RecordText(record);
     switch (record.Type) {
         case ServiceRecord: {
@@ -92,7 +87,7 @@ bool IsProductsOwn(const ActionRecord& record, const UninstallLog& log, const Re
             return command && IsCommandOfProgramInside(*command, places.InstallFolder);
         }
         case SystemFileRecord:
-            return IsCopyOfInstalledFile(text, log, places);
+            return IsCopyOfInstalledFile(text, files);
         case DesktopShortcutRecord:
         case ProgramsShortcutRecord:
             return IsInsideInstallFolder(ShortcutTarget(text), places);

@@ -281,8 +281,12 @@ ExitCode CodeOf(const RemovalResult& result, const std::u16string& folder, bool 
         WriteLogLine("error",
                      u"the uninstall log is damaged after its last whole record: what it named beyond "
                      u"that stays");
-    return result.DamagedTail || result.Refused > 0 || !result.Leftovers.empty() || folderLeft ? ExitCode::Failed
-                                                                                               : ExitCode::Success;
+    if (result.Stopped || result.FolderRefused)
+        WriteLogLine("error", u"the removal did not finish: the uninstaller and its log stay in " + folder);
+    return result.Stopped || result.FolderRefused || result.DamagedTail || result.Refused > 0 ||
+                   !result.Leftovers.empty() || folderLeft
+               ? ExitCode::Failed
+               : ExitCode::Success;
 }
 
 ExitCode RemoveProduct(CopyRun& run) {
@@ -302,6 +306,7 @@ ExitCode RemoveProduct(CopyRun& run) {
     // Only a removal shown in the window is paced: /quiet never waits.
     options.Pace = run.Request.Quiet ? nullptr : PaceProgressWindow;
     RemovalResult result = RemoveInstallation(run.Request.LogPath, options);
+    run.KeepOriginal = result.Stopped || result.FolderRefused;
     if (!result.Found && !run.MovedOriginal.empty()) {
         // Nothing was removed after all (the log went meanwhile): the
         // uninstaller goes back where it was.
@@ -344,8 +349,8 @@ int RunCopy(const std::vector<std::u16string>& args) {
         run.Product = header.Product;
     const ExitCode code = run.Request.Quiet ? RemoveProduct(run) : RemoveWithProgress(run, RemoveProduct);
     CloseRunLog();
-    const bool spared =
-        run.MovedOriginal.empty() && code != ExitCode::NothingToRemove && code != ExitCode::AnotherRunInProgress;
+    const bool spared = run.MovedOriginal.empty() && !run.KeepOriginal && code != ExitCode::NothingToRemove &&
+                        code != ExitCode::AnotherRunInProgress;
     HandBackExitCode(*arguments, code);
     FinishRemovalCopy(*arguments, run.MovedOriginal);
     if (spared)

@@ -71,6 +71,9 @@ struct CopyRun {
     std::u16string MovedOriginal;  // the first process's file, moved out; empty while in place
     HWND Window = nullptr;         // the progress window; null when quiet
     HWND Lines = nullptr;
+    // The removal stopped, or its folder failed the folder check: the first
+    // process's file stays where it is, to be run again.
+    bool KeepOriginal = false;
     ExitCode Code = ExitCode::Failed;
 };
 

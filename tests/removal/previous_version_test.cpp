@@ -26,6 +26,7 @@
 #include "records/key_record.h"
 #include "removal/previous_version_win.h"
 #include "removal/uninstall_log_file_win.h"
+#include "tests/support/host_commands_win.h"
 #include "tests/support/test_files_win.h"
 #include "tests/support/test_timing_win.h"
 #include "ui/window_report_sink_win.h"
@@ -39,6 +40,8 @@ const std::u16string kServicePath = kFolder + u"\\ZorvanelleServiceV7.exe";
 const std::u16string kPanelPath = kFolder + u"\\ZorvanellePanelV7.exe";
 const std::u16string kHelperPath = kFolder + u"\\system\\ZorvanelleHelper.dll";
 const std::wstring kMarker = L"C:\\removal-batch-ran.txt";
+// Where a link put in place of the company folder leads.
+const std::u16string kLinkTarget = u"C:\\Removal Linked";
 // Where the things of another program live, named like the product's.
 const std::u16string kForeignFolder = u"C:\\Removal Other";
 const std::u16string kForeignService = u"RemovalForeignService";
@@ -227,10 +230,22 @@ class PreviousVersionTest : public ::testing::Test {
         RemoveDesktopMenuEntry(kForeignMenu);
         DeleteFileW(WidePtr(ForeignSystemFile()));
         DeleteShortcut(ForeignLink());
+        RemoveLinkedCompanyFolder();
         DeleteDirectoryTree(kBase);
+        DeleteDirectoryTree(kLinkTarget);
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, WidePtr(std::u16string(kProductKeyPath)));
         if (panel_)
             TerminateProcess(panel_.get(), 0);
+    }
+
+    // The host link one test puts in place of the company folder.
+    static void RemoveLinkedCompanyFolder() {
+        const std::u16string link = kBase + u"\\Zorvanelle";
+        const DWORD attributes = GetFileAttributesW(WidePtr(link));
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return;
+        host_commands::Run(u"Z:\\bin\\rm -f \"" + host_commands::HostPathOf(link) + u"\"",
+                           [&] { return GetFileAttributesW(WidePtr(link)) == INVALID_FILE_ATTRIBUTES; });
     }
 
     void ExpectEverythingRemoved() {
@@ -401,6 +416,45 @@ TEST_F(PreviousVersionTest, ForeignThingsNamedByAPlantedLogSurvive) {
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, u"DesktopBackground\\Shell\\" + kForeignMenu));
     EXPECT_EQ(test_files::ReadTextFile(ToWide(systemFile)), "the system's");
     EXPECT_TRUE(Exists(link + u".lnk"));
+}
+
+// A link stands in place of the company folder: the log found through it
+// runs no batch and deletes no file there, while the Run value, whose data
+// the machine holds, still goes.
+TEST_F(PreviousVersionTest, LogBehindALinkRunsNoBatchButRemovesWhatTheMachineProves) {
+    test_files::CreateFolders(ToWide(kBase));
+    test_files::CreateFolders(ToWide(kLinkTarget));
+    ASSERT_TRUE(host_commands::LinkFolder(kLinkTarget, kBase + u"\\Zorvanelle"));
+    AddFile(kFolder + u"\\own.txt");
+    const std::u16string batch = kFolder + u"\\driver\\Uninstall.bat";
+    AddFile(batch, "@echo ran>>" + std::string(kMarker.begin(), kMarker.end()) + "\r\n");
+    AppendTextRecord(log_.Records, DriverUninstallRecord, batch);
+    ASSERT_TRUE(AddRunEntry(kPanelPath));
+    AppendTextRecord(log_.Records, RunEntryRecord, RunEntryCommandLine(kPanelPath));
+    ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
+
+    RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, RecordReport);
+
+    EXPECT_FALSE(test_files::FileExists(kMarker));
+    EXPECT_TRUE(Exists(kLinkTarget + u"\\ZorvanelleV7\\own.txt"));
+    EXPECT_TRUE(Exists(kLinkTarget + u"\\ZorvanelleV7\\driver\\Uninstall.bat"));
+    EXPECT_TRUE(Exists(kLinkTarget + u"\\ZorvanelleV7\\uninstall.log"));
+    EXPECT_FALSE(RunValueExists(L"ZorvanellePanelV7"));
+}
+
+// A batch the log does not record as one of its files is not run.
+TEST_F(PreviousVersionTest, BatchTheLogDoesNotRecordAsItsFileIsNotRun) {
+    AddFile(kFolder + u"\\own.txt");
+    const std::u16string batch = kFolder + u"\\driver\\Planted.bat";
+    test_files::CreateFolders(ToWide(kFolder + u"\\driver"));
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(batch), "@echo ran>>" + std::string(kMarker.begin(), kMarker.end())));
+    AppendTextRecord(log_.Records, DriverUninstallRecord, batch);
+    ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
+
+    RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, RecordReport);
+
+    EXPECT_FALSE(test_files::FileExists(kMarker));
+    EXPECT_FALSE(Exists(kFolder + u"\\own.txt"));
 }
 
 TEST_F(PreviousVersionTest, DamagedLogRemovesNothing) {

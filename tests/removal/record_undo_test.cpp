@@ -79,11 +79,17 @@ class RecordUndoTest : public ::testing::Test {
         policy.BatchLimitMs = 180000;
         policy.FoundLog = &log_;
         policy.Places = &places_;
+        // The installation recorded its batch as one of its files.
+        UninstallLog files;
+        AppendTextRecord(files.Records, FileRecord, kFolder + u"\\Uninstall.bat");
+        files_ = IndexLoggedFiles(files, kFolder, nullptr);
+        policy.Files = &files_;
         return policy;
     }
 
     UninstallLog log_;
     RemovalPlaces places_;
+    LoggedFiles files_;
     std::vector<Told> told_;
 };
 

@@ -17,6 +17,7 @@
 #include "platform/unique_handle_win.h"
 #include "tests/engine/sequence/machine_state_win.h"
 #include "tests/engine/sequence/sequence_harness_win.h"
+#include "tests/support/host_commands_win.h"
 #include "tests/support/test_files_win.h"
 #include "tests/support/test_timing_win.h"
 
@@ -47,31 +48,7 @@ bool ReadOnlyFileIsWritable(const std::u16string& path) {
     return static_cast<bool>(file);
 }
 
-// Runs a host program (Wine starts Unix programs too) and waits for `done`.
-template <typename Condition>
-bool RunHostCommand(const std::u16string& command, Condition&& done) {
-    std::wstring line = ToWide(command);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return test_timing::WaitFor(done, 5000);
-}
-
-std::u16string HostPathOf(const std::u16string& path) {
-    using UnixName = char* (*)(const wchar_t*);
-    auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    char* name = unixName ? unixName(WidePtr(path)) : nullptr;
-    if (!name)
-        return u"";
-    std::u16string host = Utf8ToUtf16(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return host;
-}
+using host_commands::HostPathOf;
 
 bool CanOpen(const std::u16string& path) {
     return static_cast<bool>(UniqueFile(CreateFileW(WidePtr(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -82,11 +59,11 @@ bool CanOpen(const std::u16string& path) {
 bool LinkToFullDevice(const std::u16string& path) {
     const std::u16string host = HostPathOf(path);
     return !host.empty() && host.find(u'"') == std::u16string::npos &&
-           RunHostCommand(u"Z:\\bin\\ln -sf /dev/full \"" + host + u"\"", [&] { return CanOpen(path); });
+           host_commands::Run(u"Z:\\bin\\ln -sf /dev/full \"" + host + u"\"", [&] { return CanOpen(path); });
 }
 
 bool RemoveHostLink(const std::u16string& path) {
-    return RunHostCommand(u"Z:\\bin\\rm -f \"" + HostPathOf(path) + u"\"", [&] { return !CanOpen(path); });
+    return host_commands::Run(u"Z:\\bin\\rm -f \"" + HostPathOf(path) + u"\"", [&] { return !CanOpen(path); });
 }
 
 void DeleteBlockingService() {
