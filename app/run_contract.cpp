@@ -36,6 +36,8 @@ bool ApplySwitch(std::string_view name, const std::optional<std::u16string>& val
         options.AcceptLicense = true;
     else if (name == "help")
         options.Help = true;
+    else if (name == "allusers")
+        options.AllUsers = true;
     else if (name == "dir")
         options.Dir = value;
     else if (name == "log")
@@ -43,7 +45,7 @@ bool ApplySwitch(std::string_view name, const std::optional<std::u16string>& val
     return true;
 }
 
-const std::string_view kAllNames[] = {"quiet", "accept-license", "dir", "log", "help"};
+const std::string_view kAllNames[] = {"quiet", "accept-license", "allusers", "dir", "log", "help"};
 
 // The switch's canonical name, or empty when `text` names none.
 std::string_view NameOf(std::u16string_view text) {
@@ -81,7 +83,7 @@ CommandLineParse ParseCommandLine(const std::vector<std::u16string>& args,
 }
 
 const std::vector<std::string_view>& InstallerSwitches() {
-    static const std::vector<std::string_view> names = {"quiet", "accept-license", "dir", "log", "help"};
+    static const std::vector<std::string_view> names = {"quiet", "accept-license", "allusers", "dir", "log", "help"};
     return names;
 }
 
@@ -99,6 +101,7 @@ std::u16string UsageText(std::u16string_view programName, const std::vector<std:
     static const Line kLines[] = {
         {"quiet", u"  /quiet            no window and no message; exit code and log tell the outcome\r\n"},
         {"accept-license", u"  /accept-license   accept the licence agreement (a quiet install needs it)\r\n"},
+        {"allusers", u"  /allusers         Run value and shortcuts for all users (as when run as LocalSystem)\r\n"},
         {"dir", u"  /dir=FOLDER       base folder of the installation (wins over script.ini)\r\n"},
         {"log", u"  /log=FILE         write the log to FILE\r\n"},
         {"help", u"  /? or /help       this text\r\n"},

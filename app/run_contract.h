@@ -21,7 +21,7 @@ struct CommandLineParse {
 // /log take their value after "=" and it must not be empty. Anything else -
 // an unknown switch, a value on a switch that takes none, a plain word - is a
 // bad command line. `allowed` lists the switch names the program knows
-// ("quiet", "accept-license", "dir", "log", "help"; "?" is help's other
+// ("quiet", "accept-license", "allusers", "dir", "log", "help"; "?" is help's other
 // spelling); a switch outside it is unknown.
 CommandLineParse ParseCommandLine(const std::vector<std::u16string>& args,
                                   const std::vector<std::string_view>& allowed);

@@ -67,7 +67,7 @@ Launcher ChooseLauncher() {
     const bool elevated = IsElevatedProcess();
     if (elevated)
         launcher.UserToken = SignedInUserToken();
-    launcher.Mode = ChooseLaunchMode(elevated, static_cast<bool>(launcher.UserToken));
+    launcher.Mode = ChooseLaunchMode(elevated, static_cast<bool>(launcher.UserToken), RunsAsLocalSystem());
     return launcher;
 }
 

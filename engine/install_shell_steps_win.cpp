@@ -1,6 +1,8 @@
 // Steps 12 to 17 of an installation: Programs-menu and desktop shortcuts,
 // desktop context-menu entries, system-folder files, the Add/Remove Programs
-// entry and the logon Run entries.
+// entry and the logon Run entries. Shortcuts and Run entries go to the
+// running account's own profile, or for all users (InstallOptions::AllUsers)
+// to the common folders and HKLM.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -54,13 +56,19 @@ void CreateShortcutsIn(InstallRun& run,
     }
 }
 
+// The running account's own folder, or the one every user sees.
+int ShortcutFolderOf(const InstallRun& run, int own, int common) {
+    return run.State.Options.AllUsers ? common : own;
+}
+
 }  // namespace
 
 void CreateProgramsShortcuts(InstallRun& run) {
     if (run.State.ProgramsShortcutList.empty())
         return;
     // An unresolved Programs folder would put the group at a drive's root.
-    std::optional<std::u16string> programs = ShellFolder(CSIDL_PROGRAMS, true);
+    std::optional<std::u16string> programs =
+        ShellFolder(ShortcutFolderOf(run, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS), true);
     std::optional<std::u16string> company = programs ? JoinPath(*programs, run.State.Company) : std::nullopt;
     std::optional<std::u16string> group = company ? JoinPath(*company, run.Tree.RootName) : std::nullopt;
     if (!group)
@@ -106,7 +114,8 @@ void WriteSystemFolderFiles(InstallRun& run) {
 void CreateDesktopShortcuts(InstallRun& run) {
     if (run.State.DesktopShortcutList.empty())
         return;
-    if (std::optional<std::u16string> desktop = ShellFolder(CSIDL_DESKTOP, true))
+    if (std::optional<std::u16string> desktop =
+            ShellFolder(ShortcutFolderOf(run, CSIDL_DESKTOP, CSIDL_COMMON_DESKTOPDIRECTORY), true))
         CreateShortcutsIn(run, *desktop, run.State.DesktopShortcutList, DesktopShortcutRecord);
 }
 
@@ -150,6 +159,10 @@ void AddUninstallEntryOf(InstallRun& run) {
 }
 
 void AddRunEntries(InstallRun& run) {
+    const RunScope scope = run.State.Options.AllUsers ? RunScope::AllUsers : RunScope::CurrentUser;
+    // Its own type, so that readers of older logs leave HKLM's value alone
+    // rather than delete a value of that name from HKCU.
+    const uint8_t type = scope == RunScope::AllUsers ? MachineRunEntryRecord : RunEntryRecord;
     for (const PackageFile* file : run.State.RunEntryList) {
         if (!StillRunning(run))
             return;
@@ -159,8 +172,8 @@ void AddRunEntries(InstallRun& run) {
         const std::u16string commandLine = RunEntryCommandLine(*program);
         if (commandLine.size() > kMaxPathUnits)
             continue;
-        RecordedAction(run, RunEntryRecord, commandLine, [&] {
-            const bool added = AddRunEntry(*program);
+        RecordedAction(run, type, commandLine, [&] {
+            const bool added = AddRunEntry(*program, scope);
             LogAction("add-run-entry", added, GetLastError(), commandLine);
             return true;
         });

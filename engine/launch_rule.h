@@ -10,6 +10,8 @@ enum class LaunchMode {
 // An elevated run never starts a program with its own rights: the panel
 // reads a configuration file from the shared documents folder, which every
 // user may change, so it runs as the signed-in user; without one (a service,
-// session 0, a desktop without a shell) nothing is started. A run that is not
-// elevated has no rights to give away.
-LaunchMode ChooseLaunchMode(bool elevated, bool signedInUserFound);
+// session 0, a desktop without a shell) nothing is started. A LocalSystem run
+// is a deployment tool's, made for whoever signs in later: it starts nothing,
+// whatever desktop it finds. A run that is not elevated has no rights to give
+// away.
+LaunchMode ChooseLaunchMode(bool elevated, bool signedInUserFound, bool localSystem);

@@ -19,6 +19,10 @@ std::u16string Quoted(const std::u16string& path) {
     return u"\"" + path + u"\"";
 }
 
+HKEY RunRoot(RunScope scope) {
+    return scope == RunScope::AllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
 std::u16string MenuEntryPath(const std::u16string& name) {
     return std::u16string(kMenuShellPath) + u"\\" + name;
 }
@@ -100,21 +104,21 @@ std::u16string RunEntryCommandLine(std::u16string_view programPath) {
     return std::u16string(programPath) + u" -h";
 }
 
-bool AddRunEntry(const std::u16string& programPath) {
+bool AddRunEntry(const std::u16string& programPath, RunScope scope) {
     // Named from the recorded command line, not the bare path, so that
     // RemoveRunEntry of that record finds the same value.
     std::u16string valueName = BaseNameOfPath(RunEntryCommandLine(programPath));
     if (valueName.empty())
         return false;
-    UniqueKey run = OpenRegistryKey(HKEY_CURRENT_USER, kRunPath, KEY_SET_VALUE);
+    UniqueKey run = OpenRegistryKey(RunRoot(scope), kRunPath, KEY_SET_VALUE);
     return run && SetStringValue(run.Get(), WidePtr(valueName), Quoted(programPath) + u" -h");
 }
 
-void RemoveRunEntry(const std::u16string& commandLine) {
+void RemoveRunEntry(const std::u16string& commandLine, RunScope scope) {
     std::u16string valueName = BaseNameOfPath(commandLine);
     if (valueName.empty())
         return;
-    if (UniqueKey run = OpenRegistryKey(HKEY_CURRENT_USER, kRunPath, KEY_SET_VALUE))
+    if (UniqueKey run = OpenRegistryKey(RunRoot(scope), kRunPath, KEY_SET_VALUE))
         RegDeleteValueW(run.Get(), WidePtr(valueName));
 }
 
@@ -125,11 +129,11 @@ std::optional<std::u16string> DesktopMenuCommand(const std::u16string& name) {
     return command ? QueryStringValue(command.Get(), nullptr) : std::nullopt;
 }
 
-std::optional<std::u16string> RunEntryData(const std::u16string& commandLine) {
+std::optional<std::u16string> RunEntryData(const std::u16string& commandLine, RunScope scope) {
     std::u16string valueName = BaseNameOfPath(commandLine);
     if (valueName.empty())
         return std::nullopt;
-    UniqueKey run = OpenRegistryKey(HKEY_CURRENT_USER, kRunPath, KEY_QUERY_VALUE);
+    UniqueKey run = OpenRegistryKey(RunRoot(scope), kRunPath, KEY_QUERY_VALUE);
     return run ? QueryStringValue(run.Get(), WidePtr(valueName)) : std::nullopt;
 }
 

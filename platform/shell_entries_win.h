@@ -1,6 +1,7 @@
 // Registry entries that make the product reachable from the shell: a desktop
 // background context-menu entry (HKEY_CLASSES_ROOT), the Add/Remove Programs
-// entry (HKEY_LOCAL_MACHINE) and logon Run values (HKEY_CURRENT_USER).
+// entry (HKEY_LOCAL_MACHINE) and logon Run values (HKEY_CURRENT_USER, or
+// HKEY_LOCAL_MACHINE for every user).
 //
 // Executable paths are passed and recorded unquoted; wherever Windows runs
 // one (the menu command, "UninstallString", the Run data) it is written
@@ -59,7 +60,12 @@ void RemoveUninstallEntry(const std::u16string& displayName);
 // unquoted program path followed by " -h".
 std::u16string RunEntryCommandLine(std::u16string_view programPath);
 
-// Registers `programPath` to start hidden at logon: under the current user's
+// Whose logons a Run value starts its program at: the current user's
+// (HKEY_CURRENT_USER) or every user's (HKEY_LOCAL_MACHINE, in this 32-bit
+// program's view of it).
+enum class RunScope { CurrentUser, AllUsers };
+
+// Registers `programPath` to start hidden at logon: under the `scope`'s
 // "Software\Microsoft\Windows\CurrentVersion\Run" key, the value named
 // BaseNameOfPath of RunEntryCommandLine(programPath) (the program's file name
 // up to its first full stop: "C:\App\Tray.exe" gives "Tray") holds
@@ -67,12 +73,12 @@ std::u16string RunEntryCommandLine(std::u16string_view programPath);
 // later write wins. Writes nothing when the Run key cannot be opened (it is
 // not created) or the value name would be empty. True when the value was
 // written.
-bool AddRunEntry(const std::u16string& programPath);
+bool AddRunEntry(const std::u16string& programPath, RunScope scope = RunScope::CurrentUser);
 
 // Deletes the Run value of a recorded, unquoted command line
 // (RunEntryCommandLine of the program path): the value named BaseNameOfPath
-// of `commandLine`. Reports nothing.
-void RemoveRunEntry(const std::u16string& commandLine);
+// of `commandLine`, under the `scope`'s Run key. Reports nothing.
+void RemoveRunEntry(const std::u16string& commandLine, RunScope scope = RunScope::CurrentUser);
 
 // What the removes above would act on, read back so that a removal can check
 // the entry is the product's before it goes: the default value of the menu
@@ -80,7 +86,7 @@ void RemoveRunEntry(const std::u16string& commandLine);
 // of `commandLine` deletes. Absent when the key or value is missing, the name
 // is not a plain key name, or the text is longer than a 260-unit field.
 std::optional<std::u16string> DesktopMenuCommand(const std::u16string& name);
-std::optional<std::u16string> RunEntryData(const std::u16string& commandLine);
+std::optional<std::u16string> RunEntryData(const std::u16string& commandLine, RunScope scope = RunScope::CurrentUser);
 
 // The "DisplayVersion" of the Add/Remove Programs entry `displayName`: the
 // version an installation left there. Absent as for DesktopMenuCommand.

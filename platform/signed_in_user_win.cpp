@@ -1,14 +1,41 @@
 #include "platform/signed_in_user_win.h"
 
-bool IsElevatedProcess() {
+#include <vector>
+
+#include "platform/account_sid.h"
+
+namespace {
+
+UniqueKernelHandle OwnToken() {
     HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened))
+    return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened) ? UniqueKernelHandle(opened)
+                                                                       : UniqueKernelHandle();
+}
+
+}  // namespace
+
+bool IsElevatedProcess() {
+    UniqueKernelHandle token = OwnToken();
+    if (!token)
         return false;
-    UniqueKernelHandle token(opened);
     TOKEN_ELEVATION elevation = {};
     DWORD size = 0;
     return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
            elevation.TokenIsElevated != 0;
+}
+
+bool RunsAsLocalSystem() {
+    UniqueKernelHandle token = OwnToken();
+    DWORD size = 0;
+    if (!token)
+        return false;
+    // The first call only asks for the size; TOKEN_USER points into its own buffer.
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    std::vector<uint8_t> buffer(size);
+    if (size < sizeof(TOKEN_USER) || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
+        return false;
+    PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
+    return IsValidSid(sid) && IsLocalSystemSid(static_cast<const uint8_t*>(sid), GetLengthSid(sid));
 }
 
 UniqueKernelHandle SignedInUserToken() {

@@ -12,6 +12,11 @@
 // is not or cannot be read.
 bool IsElevatedProcess();
 
+// True when this process runs as LocalSystem (the token user's SID, judged by
+// IsLocalSystemSid), as deployment tools start installers in session 0;
+// false for any other account, or when the token cannot be read.
+bool RunsAsLocalSystem();
+
 // A primary token of the process that owns the desktop's shell window, which
 // runs as the signed-in user without elevation. Null when there is no shell
 // window (session 0, a service, a desktop without a shell) or its token

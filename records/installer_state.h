@@ -62,6 +62,10 @@ struct InstallOptions {
     bool ShowPanel = false;
     int32_t Hid = 0;
     uint32_t LangId = 0;
+    // The Run value and the shortcuts go where every user of the machine
+    // finds them (HKLM, the common Programs menu and desktop), not into the
+    // running account's own profile.
+    bool AllUsers = false;
 };
 
 // How the last run on the state ended; written by the worker before its

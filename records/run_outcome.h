@@ -29,6 +29,7 @@ struct CommandLineOptions {
     bool Quiet = false;                 // /quiet: no window, no message box, no fixed pause
     bool AcceptLicense = false;         // /accept-license
     bool Help = false;                  // /? or /help
+    bool AllUsers = false;              // /allusers: Run value and shortcuts for every user of the machine
     std::optional<std::u16string> Dir;  // /dir=FOLDER, never empty
     std::optional<std::u16string> Log;  // /log=FILE, never empty
 };

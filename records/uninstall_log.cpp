@@ -84,6 +84,8 @@ std::string_view RecordTypeName(uint8_t type) {
             return "UninstallEntryRecord";
         case RunEntryRecord:
             return "RunEntryRecord";
+        case MachineRunEntryRecord:
+            return "MachineRunEntryRecord";
         default:
             return "UnknownRecord";
     }

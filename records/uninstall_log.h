@@ -28,7 +28,10 @@ inline constexpr uint8_t SystemFileRecord = 10;       // path of a file in the s
 inline constexpr uint8_t ServiceStartedRecord = 16;   // service name
 inline constexpr uint8_t DirectoryRecord = 19;        // path of a created shortcut directory
 inline constexpr uint8_t UninstallEntryRecord = 20;   // Add/Remove Programs key name
-inline constexpr uint8_t RunEntryRecord = 22;         // logon command line
+inline constexpr uint8_t RunEntryRecord = 22;         // logon command line (the current user's Run key)
+// Logon command line under HKLM's Run key. Readers that predate it take it,
+// as every unknown type, for nothing to undo: the value stays behind.
+inline constexpr uint8_t MachineRunEntryRecord = 23;
 
 // Longest header text: a field of 260 units less its terminator.
 inline constexpr size_t kMaxLogTextUnits = 259;

@@ -113,7 +113,8 @@ bool UndoEntryRecord(const ActionRecord& record) {
             RemoveUninstallEntry(RecordText(record));
             return true;
         case RunEntryRecord:
-            RemoveRunEntry(RecordText(record));
+        case MachineRunEntryRecord:
+            RemoveRunEntry(RecordText(record), RunScopeOf(record));
             return true;
         default:
             return false;

@@ -71,6 +71,10 @@ bool IsInsideInstallFolder(const std::optional<std::u16string>& path, const Remo
 
 }  // namespace
 
+RunScope RunScopeOf(const ActionRecord& record) {
+    return record.Type == MachineRunEntryRecord ? RunScope::AllUsers : RunScope::CurrentUser;
+}
+
 bool IsProductsOwn(const ActionRecord& record, const LoggedFiles& files, const RemovalPlaces& places) {
     std::u16string text = RecordText(record);
     switch (record.Type) {
@@ -78,8 +82,9 @@ bool IsProductsOwn(const ActionRecord& record, const LoggedFiles& files, const R
             std::optional<std::u16string> imagePath = ServiceImagePath(BaseNameOfPath(text));
             return imagePath && IsImagePathOf(*imagePath, text);
         }
-        case RunEntryRecord: {
-            std::optional<std::u16string> data = RunEntryData(text);
+        case RunEntryRecord:
+        case MachineRunEntryRecord: {
+            std::optional<std::u16string> data = RunEntryData(text, RunScopeOf(record));
             return data && IsRecordedRunData(*data, text);
         }
         case DesktopMenuRecord: {

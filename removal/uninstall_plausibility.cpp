@@ -119,6 +119,7 @@ bool IsPlausibleRecord(const ActionRecord& record, const UninstallLog& log, cons
         case DesktopMenuRecord:
             return IsPlainName(text);
         case RunEntryRecord:
+        case MachineRunEntryRecord:
             return IsProductRunCommand(text, places.InstallFolder);
         default:
             return false;

@@ -24,7 +24,7 @@
 struct RemovalPlaces {
     std::u16string InstallFolder;                 // the folder the log was found in
     std::u16string SystemFolder;                  // system-folder files lie directly in it
-    std::vector<std::u16string> ShortcutFolders;  // Programs menu and desktop folders
+    std::vector<std::u16string> ShortcutFolders;  // the user's and the common Programs menu and desktop
 };
 
 // True when `a` and `b` are equal with ASCII letters compared without regard

@@ -15,7 +15,7 @@ struct WindowStart {
     // when there is none (the window says so and keeps Install disabled).
     std::shared_ptr<InstallerState> State;
     bool PackageLoaded = false;
-    // BaseFolder, ShowPanel, Hid and LangId as resolved. Unattended set:
+    // BaseFolder, ShowPanel, Hid, LangId and AllUsers as resolved. Unattended set:
     // script.ini accepted the licence, so the window installs at once and
     // hidden. The window names itself as OwnerWindow.
     InstallOptions Options;

@@ -11,6 +11,7 @@
 #include "engine/package_resource_win.h"
 #include "platform/known_folders_win.h"
 #include "platform/run_log.h"
+#include "platform/signed_in_user_win.h"
 #include "platform/text_win.h"
 #include "ui/TrovalisInstallV7.h"
 #include "ui/dialog_framework_win.h"
@@ -76,6 +77,7 @@ ExitCode RunInstaller(const CommandLineOptions& commandLine) {
     facts.Product = state->Product;
     facts.UserLanguage = GetUserDefaultUILanguage();
     facts.ProgramFiles = &ProgramFilesFolder;
+    facts.LocalSystem = RunsAsLocalSystem();
     const ResolvedOptions resolved = ResolveOptions(facts);
     LogResolution(resolved);
     if (resolved.Mode == RunMode::Quiet)

@@ -82,6 +82,18 @@ void ResolveLicense(const OptionFacts& facts, ResolvedOptions& resolved) {
         RecordScriptOrDefault(facts, resolved, u"License", byScript ? u"accepted" : u"not accepted");
 }
 
+// SYSTEM's own Run key, Programs menu and desktop are seen by nobody: a
+// LocalSystem run places them for all users as /allusers does.
+void ResolveAllUsers(const OptionFacts& facts, ResolvedOptions& resolved) {
+    resolved.Options.AllUsers = facts.CommandLine.AllUsers || facts.LocalSystem;
+    if (facts.CommandLine.AllUsers)
+        Record(resolved, u"AllUsers", u"yes", OptionSource::CommandLine, u"/allusers");
+    else if (facts.LocalSystem)
+        Record(resolved, u"AllUsers", u"yes", OptionSource::BuiltIn, u"LocalSystem");
+    else
+        Record(resolved, u"AllUsers", u"no", OptionSource::BuiltIn, u"default");
+}
+
 }  // namespace
 
 RunMode ChooseRunMode(const CommandLineOptions& commandLine, const std::optional<UnattendedConfig>& script) {
@@ -111,6 +123,7 @@ ResolvedOptions ResolveOptions(const OptionFacts& facts) {
     RecordScriptOrDefault(facts, resolved, u"ShowPanel", options.ShowPanel ? u"yes" : u"no");
     options.Hid = facts.Script ? facts.Script->Hid : 0;
     RecordScriptOrDefault(facts, resolved, u"Hid", Number(options.Hid));
+    ResolveAllUsers(facts, resolved);
     ResolveLicense(facts, resolved);
     return resolved;
 }

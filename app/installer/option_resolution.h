@@ -33,6 +33,9 @@ struct OptionFacts {
     std::u16string Company;                  // the package's, empty when it names none
     std::u16string Product;
     uint32_t UserLanguage = 0;  // the user's default UI language: the built-in language
+    // The process runs as LocalSystem (a deployment tool's run in session 0),
+    // whose own profile no user ever sees.
+    bool LocalSystem = false;
     // The built-in base folder (Program Files). Called at most once, and only
     // when no higher source names a folder the run may take.
     std::function<std::u16string()> ProgramFiles;
@@ -48,7 +51,7 @@ struct OptionSetting {
 
 struct ResolvedOptions {
     RunMode Mode = RunMode::Window;
-    // BaseFolder, Unattended, ShowPanel, Hid and LangId (2052 or 1033);
+    // BaseFolder, Unattended, ShowPanel, Hid, LangId (2052 or 1033) and AllUsers;
     // OwnerWindow stays null: only the window can name itself.
     InstallOptions Options;
     std::u16string FullInstallPath;  // BaseFolder\Company\Product, at most 259 units
@@ -71,7 +74,8 @@ RunMode ChooseRunMode(const CommandLineOptions& commandLine, const std::optional
 // Lang, else the user's, narrowed to 2052 or 1033; ShowPanel and HID:
 // script.ini's, else a visible panel (a hidden one for a quiet run) and one
 // batch run; the licence: /accept-license or script.ini's Agree; company and
-// product: the package's. A quiet run takes only a folder whose installation
+// product: the package's; the placement for all users: /allusers, else when
+// the process runs as LocalSystem. A quiet run takes only a folder whose installation
 // path fits; the window takes script.ini's or the default folder as the page
 // shows it (cut to 259 units). Never fails.
 ResolvedOptions ResolveOptions(const OptionFacts& facts);

@@ -54,6 +54,15 @@ TEST_F(RunContractTest, UninstallerRefusesInstallOnlySwitches) {
     EXPECT_TRUE(ParseCommandLine({u"/quiet", u"/log=x"}, UninstallerSwitches()).Ok);
     EXPECT_FALSE(ParseCommandLine({u"/dir=C:\\x"}, UninstallerSwitches()).Ok);
     EXPECT_FALSE(ParseCommandLine({u"/accept-license"}, UninstallerSwitches()).Ok);
+    EXPECT_FALSE(ParseCommandLine({u"/allusers"}, UninstallerSwitches()).Ok);
+}
+
+// The uninstaller reads the places from the log; only the installer asks.
+TEST_F(RunContractTest, AllUsersIsAnInstallerSwitchWithoutValue) {
+    EXPECT_TRUE(ParseCommandLine({u"-AllUsers", u"/quiet"}, InstallerSwitches()).Options.AllUsers);
+    EXPECT_FALSE(ParseCommandLine({u"/quiet"}, InstallerSwitches()).Options.AllUsers);
+    EXPECT_FALSE(ParseCommandLine({u"/allusers=yes"}, InstallerSwitches()).Ok);
+    EXPECT_NE(UsageText(u"Setup.exe", InstallerSwitches()).find(u"/allusers"), std::u16string::npos);
 }
 
 // Deployment tools map exactly these numbers.

@@ -96,11 +96,13 @@ class ShellEntriesTest : public ::testing::Test {
         for (const char16_t* name : {u"Touch Tool", u"Other Tool", u"Touch Panel 2.1", u"Touch Panel 2"})
             RegDeleteTreeW(HKEY_CLASSES_ROOT, Sub(kShell, name).c_str());
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, Sub(kUninstall, u"Product").c_str());
-        HKEY run = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kRun, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
-            for (const wchar_t* name : {L"Tray", L"Keeper", L"Tray -h"})
-                RegDeleteValueW(run, name);
-            RegCloseKey(run);
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            HKEY run = nullptr;
+            if (RegOpenKeyExW(root, kRun, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
+                for (const wchar_t* name : {L"Tray", L"Keeper", L"Tray -h"})
+                    RegDeleteValueW(run, name);
+                RegCloseKey(run);
+            }
         }
     }
 
@@ -261,6 +263,22 @@ TEST_F(ShellEntriesTest, RemoveRunEntryOfRecordedCommandLineDeletesValue) {
 
     EXPECT_FALSE(ReadText(HKEY_CURRENT_USER, kRun, L"Tray").has_value());
     EXPECT_TRUE(RunValue(L"Keeper").has_value());
+}
+
+// For all users the value goes to HKLM's Run key alone, is read back and
+// removed there, and a current user's value of the same name stays.
+TEST_F(ShellEntriesTest, AllUsersRunEntryLivesInTheMachineRunKey) {
+    const std::u16string tray = u"C:\\Program Files\\Maker\\Product\\Tray.exe";
+    ASSERT_TRUE(AddRunEntry(tray, RunScope::AllUsers));
+
+    const std::u16string data = u"\"" + tray + u"\" -h";
+    EXPECT_EQ(TerminatedText(HKEY_LOCAL_MACHINE, kRun, L"Tray"), std::optional<std::u16string>(data));
+    EXPECT_FALSE(RunValue(L"Tray").has_value());
+    EXPECT_EQ(RunEntryData(RunEntryCommandLine(tray), RunScope::AllUsers), std::optional<std::u16string>(data));
+    ASSERT_TRUE(AddRunEntry(tray));
+    RemoveRunEntry(RunEntryCommandLine(tray), RunScope::AllUsers);
+    EXPECT_FALSE(ReadText(HKEY_LOCAL_MACHINE, kRun, L"Tray").has_value());
+    EXPECT_TRUE(RunValue(L"Tray").has_value());
 }
 
 // A program without an extension is still found again by its command line.

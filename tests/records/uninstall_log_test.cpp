@@ -79,6 +79,7 @@ TEST_F(UninstallLogTest, EveryRecordTypeHasItsFixedValue) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.type, c.value);
+    EXPECT_EQ(MachineRunEntryRecord, 23);
 }
 
 // Headers, then Type, unaligned little-endian Size and Data per record, nothing else.

@@ -94,6 +94,7 @@ TEST_F(UninstallPlausibilityTest, RecordsAnInstallationWritesAreAccepted) {
         TextRecord(DesktopMenuRecord, u"Zorvanelle Panel"),
         TextRecord(UninstallEntryRecord, u"ZorvanelleV7"),
         TextRecord(RunEntryRecord, folder + u"\\ZorvanellePanelV7.exe -h"),
+        TextRecord(MachineRunEntryRecord, folder + u"\\ZorvanellePanelV7.exe -h"),
         KeyRecordOf(kLocalMachineRootValue, u"SOFTWARE\\TrovalisServerV7"),
     };
     for (const ActionRecord& record : accepted)
@@ -115,6 +116,7 @@ TEST_F(UninstallPlausibilityTest, RecordsReachingBeyondTheProductAreSkipped) {
         TextRecord(UninstallEntryRecord, u"SomeOtherProduct"),
         TextRecord(RunEntryRecord, u"C:\\Program Files\\Other\\Other.exe -h"),
         TextRecord(RunEntryRecord, std::u16string(kFolder) + u"\\ZorvanellePanelV7.exe"),
+        TextRecord(MachineRunEntryRecord, u"C:\\Program Files\\Other\\Other.exe -h"),
         KeyRecordOf(kLocalMachineRootValue, u"SOFTWARE\\Microsoft"),
         KeyRecordOf(0x80000001, u"SOFTWARE\\TrovalisServerV7"),
         TextRecord(ServiceStartedRecord, u"ZorvanelleServiceV7"),

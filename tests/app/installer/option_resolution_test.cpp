@@ -184,4 +184,29 @@ TEST(OptionResolutionTest, LanguageIsNarrowedWhileTheLicenceFollowsTheRequest) {
     EXPECT_EQ(resolved.RequestedLangId, 1031u);
 }
 
+// /allusers, or a LocalSystem run, places the Run value and the shortcuts for
+// all users, in the window as in a quiet run; the log names the reason.
+TEST(OptionResolutionTest, AllUsersComesFromTheSwitchOrFromLocalSystem) {
+    struct Case {
+        bool Switch, LocalSystem, Quiet;
+        bool Expected;
+        const char16_t* Line;
+    };
+    const Case cases[] = {
+        {false, false, false, false, u"option AllUsers=no from default"},
+        {true, false, false, true, u"option AllUsers=yes from /allusers"},
+        {true, true, true, true, u"option AllUsers=yes from /allusers"},
+        {false, true, true, true, u"option AllUsers=yes from LocalSystem"},
+        {false, true, false, true, u"option AllUsers=yes from LocalSystem"},
+    };
+    for (const Case& c : cases) {
+        OptionFacts facts = FactsOf({c.Quiet ? kQuiet | kAccept : kNothing});
+        facts.CommandLine.AllUsers = c.Switch;
+        facts.LocalSystem = c.LocalSystem;
+        const ResolvedOptions resolved = ResolveOptions(facts);
+        EXPECT_EQ(resolved.Options.AllUsers, c.Expected) << Narrow(c.Line);
+        EXPECT_EQ(LogLineOf(resolved, u"AllUsers"), c.Line);
+    }
+}
+
 }  // namespace

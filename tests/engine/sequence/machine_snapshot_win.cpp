@@ -3,15 +3,23 @@
 // with the same facts the sequence tests use. Each PATH (a full path) is left
 // out with everything below it; --no-contents leaves out the files' contents,
 // for comparing installations made at different times (shortcuts hold times).
-// A BASE-FOLDER of a drive's root ("C:\\") walks the whole drive. Exit code 2
-// for a wrong command line.
+// A BASE-FOLDER of a drive's root ("C:\\") walks the whole drive.
+// machine_snapshot.exe --shell-folder CSIDL prints that shell folder's path,
+// as the shell tests ask where a shortcut is to be. Exit code 2 for a wrong
+// command line.
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 
+#include "platform/text.h"
 #include "platform/text_win.h"
 #include "tests/engine/sequence/machine_state_win.h"
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && std::wcscmp(argv[1], L"--shell-folder") == 0 && std::iswdigit(argv[2][0])) {
+        std::puts(Utf16ToUtf8(ShellFolderPath(static_cast<int>(std::wcstol(argv[2], nullptr, 10)))).c_str());
+        return 0;
+    }
     SnapshotOptions options;
     int at = 1;
     for (; at + 1 < argc; ++at) {

@@ -214,10 +214,13 @@ MachineSnapshot TakeSnapshot(const std::u16string& baseFolder, const SnapshotOpt
     AddFolderTree(baseFolder, true, options, lines);
     AddFolderTree(ShellFolderPath(CSIDL_PROGRAMS), false, options, lines);
     AddFolderTree(ShellFolderPath(CSIDL_DESKTOPDIRECTORY), false, options, lines);
+    AddFolderTree(ShellFolderPath(CSIDL_COMMON_PROGRAMS), false, options, lines);
+    AddFolderTree(ShellFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY), false, options, lines);
     AddFolderTree(ShellFolderPath(CSIDL_COMMON_DOCUMENTS), false, options, lines);
     AddProductKey(lines);
     DumpKey(HKEY_LOCAL_MACHINE, "HKLM", kUninstallKey, lines);
     DumpKey(HKEY_CURRENT_USER, "HKCU", kRunKey, lines);
+    DumpKey(HKEY_LOCAL_MACHINE, "HKLM", kRunKey, lines);
     DumpKey(HKEY_CLASSES_ROOT, "HKCR", kDesktopMenuKey, lines);
     AddServices(lines);
     std::sort(lines.begin(), lines.end());
@@ -380,13 +383,17 @@ void WipeDemoProduct(const std::u16string& baseFolder) {
     EndProcessesNamed(u"ZorvanellePanelV7.exe");
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, WidePtr(kProductKeyPath));
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, WidePtr(std::u16string(kUninstallKey) + u"\\ZorvanelleV7"));
-    HKEY run = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, WidePtr(kRunKey), 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-        RegDeleteValueW(run, L"ZorvanellePanelV7");
-        RegCloseKey(run);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY run = nullptr;
+        if (RegOpenKeyExW(root, WidePtr(kRunKey), 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+            RegDeleteValueW(run, L"ZorvanellePanelV7");
+            RegCloseKey(run);
+        }
     }
-    RemoveTree(ShellFolderPath(CSIDL_PROGRAMS) + u"\\Zorvanelle");
-    DeleteFileW(WidePtr(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + u"\\ZorvanellePanelV7.lnk"));
+    for (int programs : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS})
+        RemoveTree(ShellFolderPath(programs) + u"\\Zorvanelle");
+    for (int desktop : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY})
+        DeleteFileW(WidePtr(ShellFolderPath(desktop) + u"\\ZorvanellePanelV7.lnk"));
     RemoveTree(ShellFolderPath(CSIDL_COMMON_DOCUMENTS) + u"\\" + kPanelConfigFolderName);
     RemoveTree(baseFolder);
 }

@@ -31,10 +31,10 @@ struct SnapshotOptions {
 
 // The places an installation into `baseFolder` touches: every file and
 // folder below it (payload runtime files and their folders left out), the
-// Programs menu, the desktop, the shared documents folder, the product
-// key (without the last run's "LastInstaller..." result values), the
-// Add/Remove Programs keys, the Run values, the desktop context-menu
-// keys and the names of all services.
+// user's and the common Programs menu and desktop, the shared documents
+// folder, the product key (without the last run's "LastInstaller..." result
+// values), the Add/Remove Programs keys, HKCU's and HKLM's Run values, the
+// desktop context-menu keys and the names of all services.
 MachineSnapshot TakeSnapshot(const std::u16string& baseFolder, const SnapshotOptions& options = {});
 
 // Lines only in `before` ("- ...") and only in `after` ("+ ..."); empty when
