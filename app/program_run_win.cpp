@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "app/run_result.h"
 #include "platform/log_folder_win.h"
 #include "platform/product_constants.h"
 #include "platform/run_log.h"
@@ -127,8 +128,7 @@ int RefuseUnrestrictedLibrarySearch(const std::vector<std::u16string>& args,
 int EndRun(ExitCode code, RunKind kind) {
     const int value = static_cast<int>(code);
     const std::u16string note = RunLogNote();
-    WriteLogLine("exit", Utf8ToUtf16(std::to_string(value)) + u" " + Utf8ToUtf16(ExitCodeMeaning(code, kind)) +
-                             (note.empty() ? u"" : u" (" + note + u")"));
+    WriteLogLine("exit", ExitLineText(code, kind) + (note.empty() ? u"" : u" (" + note + u")"));
     CloseRunLog();
     return value;
 }

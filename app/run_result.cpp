@@ -30,6 +30,10 @@ bool Succeeded(ExitCode code) {
 
 }  // namespace
 
+std::u16string ExitLineText(ExitCode code, RunKind kind) {
+    return Utf8ToUtf16(std::to_string(static_cast<int>(code))) + u" " + Utf8ToUtf16(ExitCodeMeaning(code, kind));
+}
+
 RunResultValues RunResultOf(ExitCode code, RunKind kind, const LogFailure& failure, const LogTime& utc) {
     RunResultValues values;
     values.Result = static_cast<uint32_t>(code);
@@ -38,8 +42,7 @@ RunResultValues RunResultOf(ExitCode code, RunKind kind, const LogFailure& failu
         values.Error = failure.Error;
         values.Text = Limited(failure.Line);
     } else {
-        values.Text = Limited(u"exit " + Utf8ToUtf16(std::to_string(values.Result)) + u" " +
-                              Utf8ToUtf16(ExitCodeMeaning(code, kind)));
+        values.Text = Limited(u"exit " + ExitLineText(code, kind));
     }
     return values;
 }

@@ -22,6 +22,10 @@ struct RunResultValues {
 // naming a long path is cut there, never inside a surrogate pair.
 inline constexpr size_t kResultTextLimit = 259;
 
+// The TEXT of the log's exit line without its note: "1603 failed and rolled
+// back".
+std::u16string ExitLineText(ExitCode code, RunKind kind);
+
 // The values of a run that ends with `code`. A run that succeeded (0 or a
 // restart still needed) reports no error and its exit line, whatever it
 // logged on the way; any other reports the first failure the log recorded

@@ -172,41 +172,8 @@ std::vector<std::u16string> MissingBaseFolders(const std::u16string& base) {
     return missing;
 }
 
-// A folder's path as it is opened to be judged: a drive's root with its
-// backslash ("D:" alone is the current folder of drive D), any other without
-// one (a trailing backslash would be resolved through a link standing there).
-std::u16string FolderToJudge(std::u16string folder) {
-    while (folder.size() > 3 && folder.back() == u'\\')
-        folder.pop_back();
-    if (folder.size() == 2 && folder[1] == u':')
-        folder += u'\\';
-    return folder;
-}
-
-// The base, company and product folders, those whose paths fit.
-std::vector<std::u16string> InstallPathFolders(const InstallerState& state) {
-    std::vector<std::u16string> folders{FolderToJudge(state.Options.BaseFolder)};
-    if (std::optional<std::u16string> company = JoinPath(state.Options.BaseFolder, state.Company)) {
-        folders.push_back(*company);
-        if (std::optional<std::u16string> product = JoinPath(*company, state.Product))
-            folders.push_back(*product);
-    }
-    return folders;
-}
-
-std::u16string RefusalText(FolderVerdict verdict) {
-    switch (verdict) {
-        case FolderVerdict::ReparsePoint:
-            return u"refused: a link (reparse point) stands in place of the folder ";
-        case FolderVerdict::OthersCanWrite:
-            return u"refused: users other than administrators can write to ";
-        default:
-            return u"refused: cannot open the folder or read its permissions ";
-    }
-}
-
 void RefuseFolder(const InstallerState& state, FolderVerdict verdict, const std::u16string& folder) {
-    WriteLogLine("error", RefusalText(verdict) + folder);
+    WriteLogLine("error", u"refused: " + FolderRefusalText(verdict) + folder);
     SendReport(state, ReportKind::FileCreateFailed, folder);
 }
 
@@ -238,11 +205,9 @@ bool InstallFolderIsAdministratorsOnly(const InstallerState& state) {
     const bool enforced = SystemEnforcesPermissions();
     if (!enforced)
         WriteLogLine("info", u"folder permissions not checked: this system enforces none");
-    const std::vector<std::u16string> folders = InstallPathFolders(state);
-    std::vector<FolderFacts> facts;
-    for (const std::u16string& folder : folders)
-        facts.push_back(ReadFolderFacts(folder));
-    const std::optional<FolderRefusal> refusal = FirstRefusedFolder(facts, enforced);
+    const std::vector<std::u16string> folders =
+        InstallFolderChain(state.Options.BaseFolder, state.Company, state.Product);
+    const std::optional<FolderRefusal> refusal = FirstRefusedFolderOf(folders, enforced);
     if (!refusal)
         return true;
     RefuseFolder(state, refusal->Verdict, folders[refusal->Index]);

@@ -203,3 +203,10 @@ bool FolderOnlyAdministratorsCanWrite(const std::u16string& path) {
     SetLastError(error);
     return trusted;
 }
+
+std::optional<FolderRefusal> FirstRefusedFolderOf(const std::vector<std::u16string>& folders, bool permissionsEnforced) {
+    std::vector<FolderFacts> facts;
+    for (const std::u16string& folder : folders)
+        facts.push_back(ReadFolderFacts(folder));
+    return FirstRefusedFolder(facts, permissionsEnforced);
+}

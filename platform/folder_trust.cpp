@@ -62,6 +62,17 @@ std::optional<FolderRefusal> FirstRefusedFolder(const std::vector<FolderFacts>& 
     return std::nullopt;
 }
 
+std::u16string FolderRefusalText(FolderVerdict verdict) {
+    switch (verdict) {
+        case FolderVerdict::ReparsePoint:
+            return u"a link (reparse point) stands in place of the folder ";
+        case FolderVerdict::OthersCanWrite:
+            return u"users other than administrators can write to ";
+        default:
+            return u"cannot open the folder or read its permissions ";
+    }
+}
+
 std::vector<std::u16string> InstallFolderChain(std::u16string_view base,
                                                std::u16string_view company,
                                                std::u16string_view product) {

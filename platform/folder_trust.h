@@ -72,6 +72,10 @@ struct FolderRefusal {
 };
 std::optional<FolderRefusal> FirstRefusedFolder(const std::vector<FolderFacts>& folders, bool permissionsEnforced);
 
+// Why a folder with `verdict` is refused, for a log line that ends with the
+// folder's path: "users other than administrators can write to ".
+std::u16string FolderRefusalText(FolderVerdict verdict);
+
 // The folders to judge for an installation into base\company\product, outermost
 // first: the base folder, then the company and product folders, those whose
 // paths fit (see JoinPath). Each is spelled as it is opened to be judged: a

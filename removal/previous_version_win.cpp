@@ -338,17 +338,6 @@ uint64_t SystemMilliseconds() {
     return GetTickCount64();
 }
 
-std::u16string FolderRefusalText(FolderVerdict verdict) {
-    switch (verdict) {
-        case FolderVerdict::ReparsePoint:
-            return u"a link (reparse point) stands in place of ";
-        case FolderVerdict::OthersCanWrite:
-            return u"users other than administrators can write to ";
-        default:
-            return u"cannot open or read the permissions of ";
-    }
-}
-
 // The folder check the install target gets, on the found log's base,
 // company and product folders. False, with one line naming the folder,
 // when one fails.
@@ -358,10 +347,7 @@ bool FoundFolderPasses(const UninstallLog& log) {
     if (!enforced)
         WriteLogLine("removal", u"folder permissions of " + folders.back() +
                                     u" not checked: this system enforces none (links are)");
-    std::vector<FolderFacts> facts;
-    for (const std::u16string& folder : folders)
-        facts.push_back(ReadFolderFacts(folder));
-    const std::optional<FolderRefusal> refusal = FirstRefusedFolder(facts, enforced);
+    const std::optional<FolderRefusal> refusal = FirstRefusedFolderOf(folders, enforced);
     if (!refusal)
         return true;
     WriteLogLine("removal", u"folder check failed: " + FolderRefusalText(refusal->Verdict) + folders[refusal->Index] +

@@ -62,13 +62,6 @@ bool EqualPathText(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
-std::u16string FoldedPathText(std::u16string_view text) {
-    std::u16string folded(text);
-    for (char16_t& unit : folded)
-        unit = FoldAscii(unit);
-    return folded;
-}
-
 bool IsPathInside(std::u16string_view path, std::u16string_view folder) {
     if (folder.empty() || path.size() <= folder.size() + 1 || path[folder.size()] != u'\\')
         return false;

@@ -31,10 +31,6 @@ struct RemovalPlaces {
 // to case.
 bool EqualPathText(std::u16string_view a, std::u16string_view b);
 
-// `text` with ASCII capitals made small: two texts that EqualPathText finds
-// equal give the same result, so it can key a set of paths or names.
-std::u16string FoldedPathText(std::u16string_view text);
-
 // True when `path` lies below `folder`: folder, a backslash, then one or more
 // plain names (see IsPlainName) joined by backslashes. False for an empty
 // folder.
