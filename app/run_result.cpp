@@ -25,7 +25,7 @@ std::u16string Limited(std::u16string text) {
 }
 
 bool Succeeded(ExitCode code) {
-    return code == ExitCode::Success || static_cast<int>(code) == 3010;
+    return code == ExitCode::Success || code == ExitCode::RestartRequired;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "platform/run_log.h"
 #include "platform/service_control_win.h"
 #include "platform/signed_in_user_win.h"
+#include "platform/text.h"
 #include "removal/uninstall_log_file_win.h"
 
 namespace {
@@ -110,5 +111,10 @@ void FinishInstallation(InstallRun& run) {
         LogAction("save-uninstall-log", saved, GetLastError(), *run.LogPath);
     }
     SendReport(run.State, ReportKind::Completed);
+    if (!run.ReplacedAtRestart.empty()) {
+        WriteLogLine("info", u"restart needed: " + Utf8ToUtf16(std::to_string(run.ReplacedAtRestart.size())) +
+                                 u" file(s) in use are replaced at the next restart");
+        SendReport(run.State, ReportKind::RestartNeeded);
+    }
     LaunchPrograms(run);
 }

@@ -39,6 +39,9 @@ struct InstallRun {
     // Log's records on disk, each before its action; opened once the
     // installation folder exists.
     UninstallJournal Journal{};
+    // Files that were in use, replaced at the next restart: the run ends with
+    // 3010 when there are any.
+    std::vector<std::u16string> ReplacedAtRestart{};
 };
 
 // Helpers used by every step.
@@ -97,7 +100,17 @@ bool CreateMissingBaseFolders(InstallRun& run);
 bool InstallFolderIsAdministratorsOnly(const InstallerState& state);
 void StopPackageServices(InstallRun& run);
 void CloseRunningCopies(InstallRun& run);
+// Writes every package file; one that another process holds (IsFileInUse) is
+// replaced at the next restart once the others are written
+// (ReplaceAtRestart). A file that can be neither fails the run.
 void WritePackageFiles(InstallRun& run);
+// A file that another process holds: the `size` bytes at `data` are written
+// beside `target` under a free temporary name, recorded (PendingReplaceRecord)
+// before the copy is made, and MoveFileExW schedules the copy to replace the
+// target at the next restart; the target joins run.ReplacedAtRestart and the
+// run log names it. False (no copy left, its record taken back, the error
+// logged) when no copy can be written or the replacement not scheduled.
+bool ReplaceAtRestart(InstallRun& run, const std::u16string& target, const uint8_t* data, uint32_t size);
 void RecordProductKey(InstallRun& run);
 // The driver batch sets in the order they run: every set whose install batch
 // names a HID driver, in script order, then every other set in script order.

@@ -114,7 +114,7 @@ void InstallWorker(InstallerState& state) {
         RunSteps(run);
         if (StillRunning(run)) {
             FinishInstallation(run);
-            outcome = RunOutcome::Completed;
+            outcome = run.ReplacedAtRestart.empty() ? RunOutcome::Completed : RunOutcome::CompletedRestartNeeded;
         } else {
             WriteLogLine("info", run.Failed ? u"rolling back after a failure" : u"rolling back: the run was stopped");
             RollBackInstallation(run);

@@ -14,6 +14,7 @@
 #include "engine/package_files_win.h"
 #include "platform/file_ops_win.h"
 #include "platform/path_names.h"
+#include "platform/pending_renames_win.h"
 #include "platform/shell_entries_win.h"
 #include "platform/shortcut_win.h"
 #include "platform/text.h"
@@ -105,7 +106,10 @@ void WriteSystemFolderFiles(InstallRun& run) {
         RecordedAction(run, SystemFileRecord, *target, [&] {
             std::u16string written;
             const bool ok = WriteFileToSystemFolder(file, &written) && written == *target;
-            LogAction("write-system-file", ok, GetLastError(), *target);
+            const DWORD error = GetLastError();
+            if (!ok && written == *target && IsFileInUse(error, *target))
+                return ReplaceAtRestart(run, *target, file->Data, file->Size);
+            LogAction("write-system-file", ok, error, *target);
             return ok;
         });
     }

@@ -10,6 +10,7 @@
 #include "platform/file_ops_win.h"
 #include "platform/folder_security_win.h"
 #include "platform/path_names.h"
+#include "platform/pending_renames_win.h"
 #include "platform/process_control_win.h"
 #include "platform/product_constants.h"
 #include "platform/run_log.h"
@@ -61,27 +62,43 @@ WriteOutcome WriteWholePackageFile(const PackageFile& file, const std::u16string
     return {true, complete, complete ? 0 : error};
 }
 
+// A package file that another process holds, left for ReplaceAtRestart.
+struct HeldFile {
+    const PackageFile* File;
+    std::u16string Path;
+};
+
+// Stops the run at a file that could not be written.
+bool FailAtFile(InstallRun& run, const std::u16string& shown) {
+    SendReport(run.State, ReportKind::FileCreateFailed, shown);
+    run.Failed = true;
+    run.State.Running = false;
+    return false;
+}
+
 // Writes one package file, its record already in the journal; false when the
 // run must stop. A file that was created but not written completely is
 // recorded before the failure is reported, so the rollback deletes what there
-// is of it.
-bool WriteOnePackageFile(InstallRun& run, const PackageFile& file) {
+// is of it. A file in use is recorded and joins `held`: it is the
+// installation's once it is replaced.
+bool WriteOnePackageFile(InstallRun& run, const PackageFile& file, std::vector<HeldFile>& held) {
     std::optional<std::u16string> path = FullPathOfPackageFile(file);
     const std::u16string shown = path ? *path : UnboundedPathOf(file, run.Tree.InstallFolder);
     SendReport(run.State, ReportKind::CopyingFile, shown);
     WriteOutcome outcome{false, false, ERROR_FILENAME_EXCED_RANGE};
     if (path) {
         outcome = WriteWholePackageFile(file, *path);
+        if (!outcome.Created && IsFileInUse(outcome.Error, *path)) {
+            AppendTextRecord(run.Log.Records, FileRecord, *path);
+            WriteLogLine("info", u"in use, to be replaced at the next restart: " + *path);
+            held.push_back({&file, *path});
+            return true;
+        }
         if (outcome.Created)
             AppendTextRecord(run.Log.Records, FileRecord, *path);
     }
     LogAction("write-file", outcome.Complete, outcome.Error, shown);
-    if (outcome.Complete)
-        return true;
-    SendReport(run.State, ReportKind::FileCreateFailed, shown);
-    run.Failed = true;
-    run.State.Running = false;
-    return false;
+    return outcome.Complete || FailAtFile(run, shown);
 }
 
 bool IsHidSet(const DriverBatchSet& set) {
@@ -309,14 +326,22 @@ void WritePackageFiles(InstallRun& run) {
     const size_t first = JournalRecordCount(run.Journal);
     JournalRecords(run.Journal, FileRecord, PackageFileRecords(run));
     size_t written = 0;
+    std::vector<HeldFile> held;
+    bool goOn = true;
     for (const PackageFile& file : run.Tree.AllFiles) {
         const size_t recorded = run.Log.Records.Records.size();
-        const bool goOn = StillRunning(run) && WriteOnePackageFile(run, file);
+        goOn = StillRunning(run) && WriteOnePackageFile(run, file, held);
         written += run.Log.Records.Records.size() - recorded;
         if (!goOn)
             break;
     }
     TakeBackRecordsFrom(run.Journal, first + written);
+    // After the others, so that their records stay together in the journal.
+    for (const HeldFile& file : held) {
+        if (!goOn || !StillRunning(run))
+            return;
+        goOn = ReplaceAtRestart(run, file.Path, file.File->Data, file.File->Size) || FailAtFile(run, file.Path);
+    }
 }
 
 void RecordProductKey(InstallRun& run) {

@@ -11,7 +11,7 @@ constexpr ReportRule kRules[] = {
     {ProgressCode::ServiceCreateFailed, true, true, 0},   {ProgressCode::StartingService, true, false, 500},
     {ProgressCode::Completed, false, false, 3000},        {ProgressCode::DeletingFile, true, false, 0},
     {ProgressCode::UninstallingDriver, true, false, 0},   {ProgressCode::RolledBack, false, false, 2000},
-    {ProgressCode::WorkerFinished, false, true, 0},
+    {ProgressCode::RestartNeeded, false, true, 0},        {ProgressCode::WorkerFinished, false, true, 0},
 };
 static_assert(sizeof(kRules) / sizeof(kRules[0]) == static_cast<size_t>(ReportKind::WorkerFinished) + 1,
               "one rule per report kind");
@@ -52,6 +52,8 @@ std::string_view ProgressCodeName(ProgressCode code) {
             return "WorkerFinished";
         case ProgressCode::PreviousVersionFound:
             return "PreviousVersionFound";
+        case ProgressCode::RestartNeeded:
+            return "RestartNeeded";
     }
     return "Unknown";
 }

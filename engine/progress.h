@@ -23,6 +23,7 @@ enum class ProgressCode : uint32_t {
     StoppingService = 17,
     WorkerFinished = 18,
     PreviousVersionFound = 23,
+    RestartNeeded = 24,  // after Completed: files in use are replaced at the next restart (exit 3010)
 };
 
 // The situations in which the worker reports. RemovingService is sent in two
@@ -42,6 +43,7 @@ enum class ReportKind {
     DeletingFile,
     UninstallingDriver,
     RolledBack,
+    RestartNeeded,
     WorkerFinished,
 };
 

@@ -73,6 +73,7 @@ struct InstallOptions {
 enum class RunOutcome : uint8_t {
     None,       // no run has ended
     Completed,  // installed
+    CompletedRestartNeeded,  // installed; files in use are replaced at the next restart
     Failed,     // a file or service could not be created; rolled back
     Cancelled,  // stopped from outside; rolled back
 };

@@ -17,6 +17,9 @@ std::string_view ExitCodeMeaning(ExitCode code, RunKind kind) {
             return "another installation or removal is running";
         case ExitCode::BadPackage:
             return "the package is missing or damaged";
+        case ExitCode::RestartRequired:
+            return kind == RunKind::Removal ? "success; files in use are deleted at the next restart"
+                                            : "success; files in use are replaced at the next restart";
     }
     return "unknown";
 }

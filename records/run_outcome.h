@@ -17,6 +17,7 @@ enum class ExitCode : int {
     NothingToRemove = 1605,       // no installation of this product to remove here
     AnotherRunInProgress = 1618,  // another installation or removal of this product is running
     BadPackage = 1620,            // the package inside the program is missing or damaged
+    RestartRequired = 3010,       // success; files in use are replaced (or deleted) at the next restart
 };
 
 // Which program ends: a failed removal rolls nothing back.

@@ -86,12 +86,45 @@ std::string_view RecordTypeName(uint8_t type) {
             return "RunEntryRecord";
         case MachineRunEntryRecord:
             return "MachineRunEntryRecord";
+        case PendingReplaceRecord:
+            return "PendingReplaceRecord";
         default:
             return "UnknownRecord";
     }
 }
 
+std::vector<uint8_t> PendingReplaceRecordData(std::u16string_view copy, std::u16string_view target) {
+    std::vector<uint8_t> data;
+    data.reserve((copy.size() + target.size() + 2) * 2);
+    for (std::u16string_view text : {copy, target}) {
+        for (char16_t unit : text) {
+            data.push_back(static_cast<uint8_t>(unit & 0xFF));
+            data.push_back(static_cast<uint8_t>(unit >> 8));
+        }
+        data.push_back(0);
+        data.push_back(0);
+    }
+    return data;
+}
+
+std::optional<PendingReplace> ReadPendingReplace(const ActionRecord& record) {
+    if (record.Type != PendingReplaceRecord)
+        return std::nullopt;
+    std::u16string units;
+    for (size_t i = 0; i + 1 < record.Data.size(); i += 2)
+        units.push_back(static_cast<char16_t>(record.Data[i] | (record.Data[i + 1] << 8)));
+    const size_t end = units.find(u'\0');
+    if (end == std::u16string::npos || end == 0)
+        return std::nullopt;
+    const size_t targetEnd = units.find(u'\0', end + 1);
+    if (targetEnd == std::u16string::npos || targetEnd == end + 1)
+        return std::nullopt;
+    return PendingReplace{units.substr(0, end), units.substr(end + 1, targetEnd - end - 1)};
+}
+
 std::u16string RecordSubject(const ActionRecord& record) {
+    if (std::optional<PendingReplace> pending = ReadPendingReplace(record))
+        return pending->Target;
     if (record.Type == RegistryKeyRecord)
         return record.Data.size() > 4 ? DecodeText16(record.Data.data() + 4, record.Data.size() - 4) : u"";
     return RecordText(record);

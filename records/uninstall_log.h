@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,10 @@ inline constexpr uint8_t RunEntryRecord = 22;         // logon command line (the
 // Logon command line under HKLM's Run key. Readers that predate it take it,
 // as every unknown type, for nothing to undo: the value stays behind.
 inline constexpr uint8_t MachineRunEntryRecord = 23;
+// A package file that was in use, replaced at the next restart: two texts,
+// the new copy written beside it under a temporary name, then the file it
+// replaces. Undone by cancelling the pending rename and deleting the copy.
+inline constexpr uint8_t PendingReplaceRecord = 24;
 
 // Longest header text: a field of 260 units less its terminator.
 inline constexpr size_t kMaxLogTextUnits = 259;
@@ -82,12 +87,24 @@ bool AppendTextRecord(ActionRecordList& list, uint8_t type, std::u16string_view 
 // there is none); an odd last byte is ignored.
 std::u16string RecordText(const ActionRecord& record);
 
+// The data of a PendingReplaceRecord: both texts, each with its terminator.
+std::vector<uint8_t> PendingReplaceRecordData(std::u16string_view copy, std::u16string_view target);
+
+struct PendingReplace {
+    std::u16string Copy;    // the new bytes under a temporary name
+    std::u16string Target;  // the file in use they replace at the restart
+};
+
+// The two texts of a PendingReplaceRecord; none for any other record, or for
+// one whose texts are not both there, terminated and not empty.
+std::optional<PendingReplace> ReadPendingReplace(const ActionRecord& record);
+
 // The record type's name for logs, e.g. "FileRecord"; "UnknownRecord" for a
 // type no installation writes.
 std::string_view RecordTypeName(uint8_t type);
 
 // What a record names, for logs: the key path of a RegistryKeyRecord, the
-// text of every other record.
+// file a PendingReplaceRecord replaces, the text of every other record.
 std::u16string RecordSubject(const ActionRecord& record);
 
 // The oldest and newest records and the cursor's record; null for none.

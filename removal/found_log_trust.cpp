@@ -26,6 +26,7 @@ bool IsProvenOutsideTheFolder(const ActionRecord& record, const RemovalPlaces& p
     switch (record.Type) {
         case ServiceRecord:
         case RunEntryRecord:
+        case MachineRunEntryRecord:
         case DesktopMenuRecord:
         case DesktopShortcutRecord:
         case ProgramsShortcutRecord:

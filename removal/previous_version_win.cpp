@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
@@ -14,6 +15,7 @@
 #include "platform/folder_security_win.h"
 #include "platform/folder_trust.h"
 #include "platform/path_names.h"
+#include "platform/pending_renames_win.h"
 #include "platform/process_control_win.h"
 #include "platform/run_log.h"
 #include "platform/service_control_win.h"
@@ -54,6 +56,7 @@ struct RemovalContext {
     BatchTimeBound Batches;
     bool Stopped = false;  // the batches' total time ran out
     size_t Refused = 0;
+    std::vector<std::u16string> AtRestart;  // files in use, deleted at the next restart
     std::u16string LogPath;
     // The log stays on disk until the removal's end, cut back after each
     // record it undid: a removal that is killed leaves what is still to undo,
@@ -213,8 +216,12 @@ void UndoRecords(RemovalContext& context) {
         const UndoOutcome outcome = *undone;
         if (outcome == UndoOutcome::Refused)
             ++context.Refused;
-        else if (outcome == UndoOutcome::Undone)
+        else if (outcome == UndoOutcome::Undone || outcome == UndoOutcome::AtRestart)
             Pace(context, kRecordPauseMs);
+        if (outcome == UndoOutcome::AtRestart) {
+            context.AtRestart.push_back(RecordText(*record));
+            WriteLogLine("removal", u"in use, deleted at the next restart: " + RecordText(*record));
+        }
         CutLogAt(context, index);
     }
     if (repeats != 0)
@@ -232,6 +239,34 @@ ActionRecordList PlausibleDirectories(const RemovalContext& context) {
     return directories;
 }
 
+// The folders that a file deleted at the next restart keeps, deepest first:
+// those of the installation folder that hold one, the installation folder
+// and its company folder. Each goes right after the files in it, once it is
+// empty, as Windows works through its list in order.
+void DeleteFoldersAtRestart(const RemovalContext& context, const std::u16string& company) {
+    std::set<std::u16string> folders;
+    for (const std::u16string& file : context.AtRestart) {
+        std::u16string folder = file;
+        CutLastPathComponent(folder);
+        while (IsPathInside(folder, context.Places.InstallFolder)) {
+            folders.insert(folder);
+            CutLastPathComponent(folder);
+        }
+        if (EqualPathText(folder, context.Places.InstallFolder))
+            folders.insert(folder);
+    }
+    if (folders.empty())
+        return;  // system-folder files only
+    std::vector<std::u16string> deepestFirst(folders.begin(), folders.end());
+    std::sort(deepestFirst.begin(), deepestFirst.end(),
+              [](const std::u16string& a, const std::u16string& b) { return a.size() > b.size(); });
+    deepestFirst.push_back(company);
+    for (const std::u16string& folder : deepestFirst) {
+        if (PathExists(folder))
+            ScheduleDeleteAtRestart(folder);
+    }
+}
+
 // The header was checked to name the install folder, so these folders are
 // the installation's own.
 void RemoveInstallFolders(const RemovalContext& context) {
@@ -239,8 +274,10 @@ void RemoveInstallFolders(const RemovalContext& context) {
         DeleteDirectoryTree(context.Places.InstallFolder);
     else
         RemoveEmptyDirectories(context.Places.InstallFolder);
-    if (std::optional<std::u16string> company = JoinPath(context.Log.BaseFolder, context.Log.Company))
+    if (std::optional<std::u16string> company = JoinPath(context.Log.BaseFolder, context.Log.Company)) {
         RemoveDirectoryW(WidePtr(*company));
+        DeleteFoldersAtRestart(context, *company);
+    }
     RemoveRecordedDirectories(PlausibleDirectories(context));
     if (std::optional<std::u16string> panelFolder = PanelConfigFolder())
         DeleteDirectoryTree(*panelFolder);
@@ -274,6 +311,11 @@ void RunRemovalWorker(RemovalContext& context) {
         WaitForSingleObject(thread.Get(), INFINITE);
 }
 
+bool IsDeletedAtRestart(const RemovalContext& context, const std::u16string& path) {
+    return std::any_of(context.AtRestart.begin(), context.AtRestart.end(),
+                       [&](const std::u16string& file) { return EqualPathText(file, path); });
+}
+
 // What a plausible record named that a removal takes away and is still
 // there: files, system-folder files and shortcuts.
 std::vector<std::u16string> LeftoversOf(const RemovalContext& context) {
@@ -286,7 +328,7 @@ std::vector<std::u16string> LeftoversOf(const RemovalContext& context) {
             path += u".lnk";
         else if (record.Type != FileRecord && record.Type != SystemFileRecord)
             continue;
-        if (PathExists(path) && !IsSpared(context, path))
+        if (PathExists(path) && !IsSpared(context, path) && !IsDeletedAtRestart(context, path))
             left.push_back(path);
     }
     return left;
@@ -331,6 +373,7 @@ UndoPolicy FoundLogPolicy(const RemovalContext& context) {
     policy.Places = &context.Places;
     policy.Files = &context.Files;
     policy.FolderTrusted = context.FolderTrusted;
+    policy.DeleteInUseAtRestart = context.Options.DeleteInUseAtRestart;
     return policy;
 }
 
@@ -420,6 +463,7 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     result.Stopped = context->Stopped;
     result.Refused = context->Refused;
     result.Leftovers = LeftoversOf(*context);
+    result.DeletedAtRestart = context->AtRestart;
     result.FoldersLeft = FoldersLeftOf(*context);
     result.Log = std::move(context->Log);
     return result;

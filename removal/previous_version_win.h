@@ -77,6 +77,10 @@ struct RemovalOptions {
     // instead of removing only its emptied folders: a removal of the product
     // itself, not one before a new installation.
     bool WholeInstallFolder = false;
+    // A file that another process holds is deleted at the next restart, and
+    // with it the folders it keeps (RemovalResult::DeletedAtRestart);
+    // otherwise it stays, as a leftover.
+    bool DeleteInUseAtRestart = false;
     RemovalStageReporter OnStage = nullptr;
     // Null for a removal nobody watches (quiet, script.ini): nothing waits.
     RemovalPacer Pace = nullptr;
@@ -101,8 +105,10 @@ struct RemovalResult {
     // the log, and the installation folder stays.
     bool Stopped = false;
     // What a record named that is still there after the removal: files,
-    // system-folder files and shortcuts.
+    // system-folder files and shortcuts (not those deleted at the restart).
     std::vector<std::u16string> Leftovers;
+    // Files in use that go at the next restart (DeleteInUseAtRestart).
+    std::vector<std::u16string> DeletedAtRestart;
     UninstallLog Log;  // the header and the records acted on
     // Folders the installation made (its DirectoryRecords) that are still
     // there, kept by something inside them that no record names.

@@ -4,6 +4,8 @@
 
 #include "platform/file_ops_win.h"
 #include "platform/path_names.h"
+#include "platform/pending_renames.h"
+#include "platform/pending_renames_win.h"
 #include "platform/process_control_win.h"
 #include "platform/run_log.h"
 #include "platform/service_control_win.h"
@@ -37,6 +39,29 @@ std::u16string UndoLine(const ActionRecord& record) {
 UndoOutcome OutcomeOfDelete(bool deleted) {
     const DWORD error = deleted ? ERROR_SUCCESS : GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? UndoOutcome::NotThere : UndoOutcome::Undone;
+}
+
+// Deletes a file; one in use goes at the next restart when the policy says so.
+UndoOutcome DeleteFileOrAtRestart(const std::u16string& path, const UndoPolicy& policy) {
+    if (DeleteFileW(WidePtr(path)))
+        return UndoOutcome::Undone;
+    const DWORD error = GetLastError();
+    if (policy.DeleteInUseAtRestart && IsFileInUse(error, path) && ScheduleDeleteAtRestart(path))
+        return UndoOutcome::AtRestart;
+    SetLastError(error);
+    return OutcomeOfDelete(false);
+}
+
+// The copy of a file that was to replace one in use: the rename is cancelled
+// first, so that a restart cannot put back what the undo took away.
+UndoOutcome UndoPendingReplace(const ActionRecord& record) {
+    std::optional<PendingReplace> pending = ReadPendingReplace(record);
+    if (!pending)
+        return UndoOutcome::NothingToUndo;
+    const bool pendingBefore = HasRenameOf(PendingRenamePairs(), pending->Copy);
+    CancelPendingRename(pending->Copy);
+    const UndoOutcome deleted = OutcomeOfDelete(DeleteFileW(WidePtr(pending->Copy)));
+    return pendingBefore ? UndoOutcome::Undone : deleted;
 }
 
 // Why a plausible record that the folder or batch rule refused stays.
@@ -106,9 +131,6 @@ bool UndoEntryRecord(const ActionRecord& record) {
         case DesktopMenuRecord:
             RemoveDesktopMenuEntry(RecordText(record));
             return true;
-        case SystemFileRecord:
-            DeleteFileW(WidePtr(RecordText(record)));
-            return true;
         case UninstallEntryRecord:
             RemoveUninstallEntry(RecordText(record));
             return true;
@@ -127,7 +149,7 @@ UndoOutcome UndoFile(const std::u16string& path, const UndoPolicy& policy) {
     Tell(policy, UndoReport::DeletingFile, path);
     if (policy.FoundLog)
         EndRunningCopy(path);
-    return OutcomeOfDelete(DeleteFileW(WidePtr(path)));
+    return DeleteFileOrAtRestart(path, policy);
 }
 
 UndoOutcome UndoDriverBatch(const std::u16string& batch, const UndoPolicy& policy) {
@@ -151,6 +173,11 @@ UndoOutcome Act(const ActionRecord& record, const UndoPolicy& policy) {
     switch (record.Type) {
         case FileRecord:
             return UndoFile(RecordText(record), policy);
+        case SystemFileRecord:  // a file not there counts as undone, as it always has
+            return DeleteFileOrAtRestart(RecordText(record), policy) == UndoOutcome::AtRestart ? UndoOutcome::AtRestart
+                                                                                                : UndoOutcome::Undone;
+        case PendingReplaceRecord:
+            return UndoPendingReplace(record);
         case DirectoryRecord:  // one that is not empty stays
             return OutcomeOfDelete(RemoveDirectoryW(WidePtr(RecordText(record))));
         case DriverUninstallRecord:

@@ -46,6 +46,11 @@ struct UndoPolicy {
     // found_log_trust.h, which also refuses a batch the log does not record
     // as its file).
     bool FolderTrusted = true;
+    // A file that another process holds is deleted at the next restart
+    // (the uninstaller's removal); otherwise it stays (a rollback, whose
+    // file was there before, and the removal before a new installation,
+    // which replaces it).
+    bool DeleteInUseAtRestart = false;
 };
 
 enum class UndoOutcome {
@@ -53,6 +58,7 @@ enum class UndoOutcome {
     NotThere,       // a file or folder (or a found log's batch) that is gone: nothing to act on
     NothingToUndo,  // a started service, a batch set without an uninstall batch, the spared file
     Refused,        // a found log's record the checks refused: what it names stays
+    AtRestart,      // a file in use, deleted at the next restart (DeleteInUseAtRestart)
 };
 
 // Undoes `record` as `policy` says and returns how it went. Failures of the

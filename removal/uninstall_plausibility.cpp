@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/path_names.h"
+#include "platform/pending_renames.h"
 #include "platform/product_constants.h"
 #include "records/key_record.h"
 
@@ -85,6 +86,21 @@ bool IsBaseFolderOrAbove(std::u16string_view path, std::u16string_view baseFolde
     return EqualPathText(path, baseFolder.substr(0, path.size()));
 }
 
+namespace {
+
+// A copy of the temporary name's form beside the file it replaces, both in
+// the installation folder or both directly in the system folder: the undo
+// deletes the copy, so it may name nothing else.
+bool IsPlausibleReplacement(const ActionRecord& record, const RemovalPlaces& places) {
+    std::optional<PendingReplace> pending = ReadPendingReplace(record);
+    if (!pending || !IsReplacementCopyName(FileNameOfPath(pending->Copy)))
+        return false;
+    return (IsPathInside(pending->Copy, places.InstallFolder) && IsPathInside(pending->Target, places.InstallFolder)) ||
+           (IsDirectlyInside(pending->Copy, places.SystemFolder) && IsDirectlyInside(pending->Target, places.SystemFolder));
+}
+
+}  // namespace
+
 bool IsEmptyBatchRecord(const ActionRecord& record) {
     return record.Type == DriverUninstallRecord && RecordText(record).empty();
 }
@@ -114,6 +130,8 @@ bool IsPlausibleRecord(const ActionRecord& record, const UninstallLog& log, cons
         case RunEntryRecord:
         case MachineRunEntryRecord:
             return IsProductRunCommand(text, places.InstallFolder);
+        case PendingReplaceRecord:
+            return IsPlausibleReplacement(record, places);
         default:
             return false;
     }

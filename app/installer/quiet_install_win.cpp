@@ -14,6 +14,8 @@ ExitCode ExitCodeOf(RunOutcome outcome) {
     switch (outcome) {
         case RunOutcome::Completed:
             return ExitCode::Success;
+        case RunOutcome::CompletedRestartNeeded:
+            return ExitCode::RestartRequired;
         case RunOutcome::Cancelled:
             return ExitCode::UserCancelled;
         default:

@@ -45,6 +45,7 @@ void AddLine(CopyRun& run, const std::u16string& text) {
 
 void ShowResult(CopyRun& run, ExitCode code) {
     const UninstallText text = code == ExitCode::Success                ? UninstallText::Removed
+                               : code == ExitCode::RestartRequired      ? UninstallText::RemovedAtRestart
                                : code == ExitCode::AnotherRunInProgress ? UninstallText::Busy
                                : code == ExitCode::NothingToRemove      ? UninstallText::NothingToRemove
                                                                         : UninstallText::NotRemoved;

@@ -283,10 +283,14 @@ ExitCode CodeOf(const RemovalResult& result, const std::u16string& folder, bool 
                      u"that stays");
     if (result.Stopped || result.FolderRefused)
         WriteLogLine("error", u"the removal did not finish: the uninstaller and its log stay in " + folder);
-    return result.Stopped || result.FolderRefused || result.DamagedTail || result.Refused > 0 ||
-                   !result.Leftovers.empty() || folderLeft
-               ? ExitCode::Failed
-               : ExitCode::Success;
+    if (result.Stopped || result.FolderRefused || result.DamagedTail || result.Refused > 0 ||
+        !result.Leftovers.empty() || folderLeft)
+        return ExitCode::Failed;
+    if (result.DeletedAtRestart.empty())
+        return ExitCode::Success;
+    WriteLogLine("info", u"restart needed: " + Number(static_cast<int64_t>(result.DeletedAtRestart.size())) +
+                             u" file(s) in use, and the folders holding them, are deleted at the next restart");
+    return ExitCode::RestartRequired;
 }
 
 ExitCode RemoveProduct(CopyRun& run) {
@@ -303,6 +307,7 @@ ExitCode RemoveProduct(CopyRun& run) {
     options.OnStage = ReportStage;
     options.Context = &run;
     options.WholeInstallFolder = true;
+    options.DeleteInUseAtRestart = true;
     // Only a removal shown in the window is paced: /quiet never waits.
     options.Pace = run.Request.Quiet ? nullptr : PaceProgressWindow;
     RemovalResult result = RemoveInstallation(run.Request.LogPath, options);
@@ -315,7 +320,9 @@ ExitCode RemoveProduct(CopyRun& run) {
     }
     // A spared file keeps its folder until the first process has ended.
     const std::u16string folder = FolderOf(run.Request.LogPath);
-    const ExitCode code = CodeOf(result, folder, !run.MovedOriginal.empty() && PathExists(folder));
+    // A folder deleted at the restart is not left.
+    const bool folderLeft = !run.MovedOriginal.empty() && result.DeletedAtRestart.empty() && PathExists(folder);
+    const ExitCode code = CodeOf(result, folder, folderLeft);
     // Written while the mutex is held; a removal that found nothing leaves
     // the machine as it was.
     if (result.Found)

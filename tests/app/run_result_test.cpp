@@ -26,6 +26,11 @@ TEST_F(RunResultTest, ValuesFollowTheExitCodeAndTheFirstFailure) {
         {ExitCode::Failed, RunKind::Installation, write, 32, write.Line},
         {ExitCode::BadPackage, RunKind::Installation, plain, 0, plain.Line},
         {ExitCode::UserCancelled, RunKind::Installation, none, 0, u"exit 1602 cancelled or declined"},
+        // 3010 is a success too.
+        {ExitCode::RestartRequired, RunKind::Installation, write, 0,
+         u"exit 3010 success; files in use are replaced at the next restart"},
+        {ExitCode::RestartRequired, RunKind::Removal, none, 0,
+         u"exit 3010 success; files in use are deleted at the next restart"},
     };
     for (const Case& c : cases) {
         const RunResultValues values = RunResultOf(c.Code, c.Kind, c.Failure, kTime);

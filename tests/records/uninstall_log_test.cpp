@@ -80,6 +80,7 @@ TEST_F(UninstallLogTest, EveryRecordTypeHasItsFixedValue) {
     for (const auto& c : cases)
         EXPECT_EQ(c.type, c.value);
     EXPECT_EQ(MachineRunEntryRecord, 23);
+    EXPECT_EQ(PendingReplaceRecord, 24);
 }
 
 // Headers, then Type, unaligned little-endian Size and Data per record, nothing else.
@@ -174,6 +175,26 @@ TEST_F(UninstallLogTest, RecordTextStopsAtNulAndIgnoresOddByte) {
     EXPECT_EQ(RecordText(record), u"a");
     record.Data = {'a', 0, 'b'};
     EXPECT_EQ(RecordText(record), u"a");
+}
+
+TEST_F(UninstallLogTest, PendingReplaceRecordReadsBackBothTextsAndRefusesDamagedOnes) {
+    ActionRecord record{PendingReplaceRecord, 0, PendingReplaceRecordData(u"C:\\P\\~tv0001.tmp", u"C:\\P\\a.dll")};
+    std::optional<PendingReplace> pending = ReadPendingReplace(record);
+    ASSERT_TRUE(pending);
+    EXPECT_EQ(pending->Copy, u"C:\\P\\~tv0001.tmp");
+    EXPECT_EQ(pending->Target, u"C:\\P\\a.dll");
+    EXPECT_EQ(RecordSubject(record), u"C:\\P\\a.dll");
+    const std::vector<std::vector<uint8_t>> damaged = {
+        {},
+        {'a', 0, 0, 0},                    // no target
+        {'a', 0, 0, 0, 'b', 0},            // target without its terminator
+        {0, 0, 'b', 0, 0, 0},              // empty copy
+        {'a', 0, 0, 0, 0, 0},              // empty target
+        {'a', 0, 0, 0, 'b', 0, 0},         // odd last byte cuts the terminator
+    };
+    for (const std::vector<uint8_t>& data : damaged)
+        EXPECT_FALSE(ReadPendingReplace(ActionRecord{PendingReplaceRecord, 0, data})) << data.size();
+    EXPECT_FALSE(ReadPendingReplace(ActionRecord{FileRecord, 0, record.Data}));
 }
 
 // The first record appended to an empty list becomes the cursor's record; later ones do not move it.

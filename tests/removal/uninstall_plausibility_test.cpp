@@ -28,6 +28,10 @@ RemovalPlaces ProductPlaces() {
     return places;
 }
 
+ActionRecord ReplaceRecord(std::u16string_view copy, std::u16string_view target) {
+    return ActionRecord{PendingReplaceRecord, 0, PendingReplaceRecordData(copy, target)};
+}
+
 ActionRecord TextRecord(uint8_t type, std::u16string_view text) {
     ActionRecordList list;
     AppendTextRecord(list, type, text);
@@ -96,6 +100,8 @@ TEST_F(UninstallPlausibilityTest, RecordsAnInstallationWritesAreAccepted) {
         TextRecord(RunEntryRecord, folder + u"\\ZorvanellePanelV7.exe -h"),
         TextRecord(MachineRunEntryRecord, folder + u"\\ZorvanellePanelV7.exe -h"),
         KeyRecordOf(kLocalMachineRootValue, u"SOFTWARE\\TrovalisServerV7"),
+        ReplaceRecord(folder + u"\\driver\\~tv00A1.tmp", folder + u"\\driver\\Client.dll"),
+        ReplaceRecord(u"C:\\windows\\system32\\~tv00A1.tmp", u"C:\\windows\\system32\\ZorvanelleClient.dll"),
     };
     for (const ActionRecord& record : accepted)
         EXPECT_TRUE(IsPlausibleRecord(record, ProductLog(), ProductPlaces())) << int(record.Type);
@@ -121,6 +127,12 @@ TEST_F(UninstallPlausibilityTest, RecordsReachingBeyondTheProductAreSkipped) {
         KeyRecordOf(0x80000001, u"SOFTWARE\\TrovalisServerV7"),
         TextRecord(ServiceStartedRecord, u"ZorvanelleServiceV7"),
         TextRecord(42, std::u16string(kFolder) + u"\\x"),
+        // The undo deletes the copy: only a copy of the temporary name's
+        // form, in the place of the file it replaces.
+        ReplaceRecord(std::u16string(kFolder) + u"\\ZorvanelleServiceV7.exe", std::u16string(kFolder) + u"\\a.dll"),
+        ReplaceRecord(u"C:\\windows\\system32\\~tv00A1.tmp", std::u16string(kFolder) + u"\\a.dll"),
+        ReplaceRecord(u"C:\\windows\\~tv00A1.tmp", u"C:\\windows\\win.ini"),
+        TextRecord(PendingReplaceRecord, std::u16string(kFolder) + u"\\~tv00A1.tmp"),
     };
     for (const ActionRecord& record : refused)
         EXPECT_FALSE(IsPlausibleRecord(record, ProductLog(), ProductPlaces())) << int(record.Type);

@@ -1,0 +1,99 @@
+#include "platform/pending_renames_win.h"
+
+#include "platform/pending_renames.h"
+#include "platform/text_win.h"
+#include "platform/unique_handle_win.h"
+
+namespace {
+
+constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kPendingValue[] = L"PendingFileRenameOperations";
+// Far beyond any real list (a few entries per installation), and short of
+// letting a damaged value cost the installer its memory.
+constexpr DWORD kMaxListBytes = 16u * 1024 * 1024;
+
+std::optional<std::u16string> ReadListUnits(HKEY key) {
+    DWORD type = 0;
+    DWORD size = 0;
+    LSTATUS status = RegQueryValueExW(key, kPendingValue, nullptr, &type, nullptr, &size);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return std::u16string();
+    if (status != ERROR_SUCCESS || type != REG_MULTI_SZ || size > kMaxListBytes)
+        return std::nullopt;
+    std::u16string units(size / 2 + 1, u'\0');
+    status = RegQueryValueExW(key, kPendingValue, nullptr, &type, reinterpret_cast<BYTE*>(units.data()), &size);
+    if (status != ERROR_SUCCESS || type != REG_MULTI_SZ)
+        return std::nullopt;
+    units.resize(size / 2);
+    return units;
+}
+
+bool WriteList(HKEY key, const std::vector<std::u16string>& pairs) {
+    if (pairs.empty()) {
+        const LSTATUS status = RegDeleteValueW(key, kPendingValue);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
+    const std::u16string units = JoinMultiString(pairs);
+    return RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(units.data()),
+                          static_cast<DWORD>(units.size() * 2)) == ERROR_SUCCESS;
+}
+
+UniqueKey OpenSessionManager(REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, access, &key) != ERROR_SUCCESS)
+        return UniqueKey();
+    return UniqueKey(key);
+}
+
+}  // namespace
+
+bool IsFileInUse(DWORD error, const std::u16string& path) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_USER_MAPPED_FILE)
+        return true;
+    if (error != ERROR_ACCESS_DENIED)
+        return false;
+    UniqueFile probe(CreateFileW(WidePtr(path), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+bool ScheduleReplaceAtRestart(const std::u16string& copy, const std::u16string& target) {
+    return MoveFileExW(WidePtr(copy), WidePtr(target), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool ScheduleDeleteAtRestart(const std::u16string& path) {
+    return MoveFileExW(WidePtr(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+bool CancelPendingRename(const std::u16string& source) {
+    UniqueKey key = OpenSessionManager(KEY_QUERY_VALUE | KEY_SET_VALUE);
+    if (!key)
+        return false;
+    std::optional<std::u16string> units = ReadListUnits(key.Get());
+    if (!units)
+        return false;
+    std::vector<std::u16string> pairs = SplitMultiString(*units);
+    return RemoveRenamesOf(pairs, source) == 0 || WriteList(key.Get(), pairs);
+}
+
+std::vector<std::u16string> PendingRenamePairs() {
+    UniqueKey key = OpenSessionManager(KEY_QUERY_VALUE);
+    std::optional<std::u16string> units = key ? ReadListUnits(key.Get()) : std::nullopt;
+    return units ? SplitMultiString(*units) : std::vector<std::u16string>{};
+}
+
+DWORD WriteNewWholeFile(const std::u16string& path, const uint8_t* data, uint32_t size) {
+    UniqueFile file(
+        CreateFileW(WidePtr(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return GetLastError();
+    DWORD written = 0;
+    const bool whole = size == 0 || (data && WriteFile(file.Get(), data, size, &written, nullptr) && written == size);
+    DWORD error = whole ? ERROR_SUCCESS : GetLastError();
+    if (!whole && error == ERROR_SUCCESS)
+        error = ERROR_HANDLE_DISK_FULL;  // a short write sets no error
+    file.Reset();
+    if (!whole)
+        DeleteFileW(WidePtr(path));
+    return error;
+}
