@@ -12,9 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/case_fold.h"
+#include "platform/pending_renames_win.h"
 #include "platform/text.h"
 #include "platform/text_win.h"
 #include "platform/unique_handle_win.h"
+#include "records/package.h"
+#include "removal/uninstall_log_file_win.h"
 #include "tests/engine/sequence/machine_state_win.h"
 #include "tests/engine/sequence/sequence_harness_win.h"
 #include "tests/support/host_commands_win.h"
@@ -50,6 +54,33 @@ bool ReadOnlyFileIsWritable(const std::u16string& path) {
 
 using host_commands::HostPathOf;
 
+// Opens `path` as a program that uses it may: reading, sharing nothing (Wine
+// lets a file shared for reading only be deleted all the same).
+UniqueFile HoldFile(const std::u16string& path) {
+    return UniqueFile(CreateFileW(WidePtr(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+// The copies scheduled to replace `target` at the next restart.
+std::vector<std::u16string> PendingCopiesOf(const std::u16string& target) {
+    const std::vector<std::u16string> pairs = PendingRenamePairs();
+    std::vector<std::u16string> copies;
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        if (EqualIgnoringCase(pairs[i + 1], u"!\\??\\" + target) && pairs[i].rfind(u"\\??\\", 0) == 0)
+            copies.push_back(pairs[i].substr(4));
+    }
+    return copies;
+}
+
+// Takes out every rename at restart whose target lies below the base folder.
+void CancelRenamesBelowBase() {
+    const std::vector<std::u16string> pairs = PendingRenamePairs();
+    const std::u16string below = std::u16string(u"!\\??\\") + kBase + u"\\";
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        if (EqualIgnoringCase(pairs[i + 1].substr(0, below.size()), below))
+            CancelPendingRename(pairs[i].substr(4));
+    }
+}
+
 bool CanOpen(const std::u16string& path) {
     return static_cast<bool>(UniqueFile(CreateFileW(WidePtr(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                     nullptr, OPEN_EXISTING, 0, nullptr)));
@@ -84,6 +115,7 @@ class SequenceRollbackTest : public ::testing::Test {
     void TearDown() override { Clean(); }
 
     static void Clean() {
+        CancelRenamesBelowBase();
         DeleteBlockingService();
         WipeDemoProduct(kBase);
         CreateDirectoryW(WidePtr(kBase), nullptr);
@@ -108,6 +140,28 @@ class SequenceRollbackTest : public ::testing::Test {
         return options;
     }
 
+    // The bytes the package holds for the file at `relative`.
+    std::string PackageBytesOf(const std::u16string& relative) {
+        for (const PackageFile& file : harness_.State().Tree->AllFiles) {
+            if (FullPathOfPackageFile(file) == InstallPath(relative))
+                return std::string(reinterpret_cast<const char*>(file.Data), file.Size);
+        }
+        return "";
+    }
+
+    // The copies the saved uninstall log records as replacing a file.
+    static std::vector<std::u16string> LoggedReplacements() {
+        UninstallLog log;
+        std::vector<std::u16string> copies;
+        if (!LoadUninstallLog(log, InstallPath(u"uninstall.log")))
+            return copies;
+        for (const ActionRecord& record : log.Records.Records) {
+            if (std::optional<PendingReplace> pending = ReadPendingReplace(record))
+                copies.push_back(pending->Copy);
+        }
+        return copies;
+    }
+
     SequenceHarness harness_;
     std::vector<std::u16string> order_;
 };
@@ -126,25 +180,48 @@ TEST_F(SequenceRollbackTest, FolderInPlaceOfAPackageFileUndoesEverything) {
     ExpectMachineAsBefore(before);
 }
 
-TEST_F(SequenceRollbackTest, LockedFileStopsTheCopyAndTheWrittenFilesGoNewestFirst) {
-    const std::u16string locked = WrittenPath(9);
-    CreateFoldersOf(locked);
-    ASSERT_TRUE(test_files::WriteTextFile(ToWide(locked), "in use"));
-    const MachineSnapshot before = TakeSnapshot(kBase);
+// A file another program holds without delete sharing (a loaded client
+// library) is not a failure: the rest is installed, and the held file is
+// replaced at the next restart.
+TEST_F(SequenceRollbackTest, HeldFileIsReplacedAtRestartWithTheCopyBesideIt) {
+    const std::u16string held = WrittenPath(9);
+    CreateFoldersOf(held);
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(held), "in use"));
     {
-        UniqueFile lock(CreateFileW(WidePtr(locked), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueFile lock = HoldFile(held);
         ASSERT_TRUE(lock);
         ASSERT_TRUE(harness_.Run(Attended()));
     }
-    std::vector<std::u16string> copied = harness_.TextsOf(ProgressCode::CopyingFile);
-    ASSERT_EQ(copied.size(), 10u);
-    EXPECT_EQ(copied.back(), locked);
-    copied.pop_back();
-    EXPECT_EQ(harness_.TextsOf(ProgressCode::FileCreateFailed), std::vector<std::u16string>{locked});
-    EXPECT_EQ(harness_.TextsOf(ProgressCode::DeletingFile), Reversed(copied));
+    EXPECT_EQ(harness_.CountOf(ProgressCode::FileCreateFailed), 0);
     std::vector<ProgressCode> codes = harness_.Codes();
     EXPECT_EQ(std::vector<ProgressCode>(codes.end() - 2, codes.end()),
-              (std::vector<ProgressCode>{ProgressCode::RolledBack, ProgressCode::WorkerFinished}));
+              (std::vector<ProgressCode>{ProgressCode::RestartNeeded, ProgressCode::WorkerFinished}));
+    EXPECT_EQ(harness_.State().Outcome.load(), RunOutcome::CompletedRestartNeeded);
+    const std::vector<std::u16string> copies = PendingCopiesOf(held);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(test_files::ReadTextFile(ToWide(held)), "in use");
+    EXPECT_EQ(test_files::ReadTextFile(ToWide(copies[0])), PackageBytesOf(order_[9]));
+    EXPECT_EQ(LoggedReplacements(), copies) << "the saved log lets a removal cancel it";
+}
+
+TEST_F(SequenceRollbackTest, RollbackCancelsTheReplacementAtRestartAndDeletesTheCopy) {
+    const std::u16string held = WrittenPath(9);
+    CreateFoldersOf(held);
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(held), "in use"));
+    const MachineSnapshot before = TakeSnapshot(kBase);
+    {
+        UniqueFile lock = HoldFile(held);
+        ASSERT_TRUE(lock);
+        ASSERT_TRUE(harness_.Run(Attended(), StopAt{ProgressCode::InstallingService, 1}));
+    }
+    EXPECT_EQ(harness_.CountOf(ProgressCode::CopyingFile), 31);
+    EXPECT_EQ(PendingCopiesOf(held), std::vector<std::u16string>{});
+    EXPECT_EQ(test_files::ReadTextFile(ToWide(held)), "in use");
+    // The held file keeps its folders, and with them the state and log the
+    // driver tool leaves there, as a program's runtime files stay.
+    EXPECT_EQ(InstalledDriverIds(), "");
+    for (const char16_t* runtime : {u"driver\\DevConsole.state", u"driver\\DevConsole.log"})
+        DeleteFileW(WidePtr(InstallPath(runtime)));
     ExpectMachineAsBefore(before);
 }
 
