@@ -68,12 +68,17 @@ struct HeldFile {
     std::u16string Path;
 };
 
-// Stops the run at a file that could not be written.
-bool FailAtFile(InstallRun& run, const std::u16string& shown) {
-    SendReport(run.State, ReportKind::FileCreateFailed, shown);
+// Stops the run (it then rolls back what it did) without a file to blame.
+bool StopRun(InstallRun& run) {
     run.Failed = true;
     run.State.Running = false;
     return false;
+}
+
+// Stops the run at a file that could not be written.
+bool FailAtFile(InstallRun& run, const std::u16string& shown) {
+    SendReport(run.State, ReportKind::FileCreateFailed, shown);
+    return StopRun(run);
 }
 
 // Writes one package file, its record already in the journal; false when the
@@ -167,9 +172,7 @@ bool CreateOneService(InstallRun& run, const ServiceEntry& entry) {
     if (created)
         return true;
     SendReport(run.State, ReportKind::ServiceCreateFailed, *path);
-    run.Failed = true;
-    run.State.Running = false;
-    return false;
+    return StopRun(run);
 }
 
 // The base folder and every missing folder above it, outermost first; none
@@ -192,13 +195,6 @@ std::vector<std::u16string> MissingBaseFolders(const std::u16string& base) {
 void RefuseFolder(const InstallerState& state, FolderVerdict verdict, const std::u16string& folder) {
     WriteLogLine("error", u"refused: " + FolderRefusalText(verdict) + folder);
     SendReport(state, ReportKind::FileCreateFailed, folder);
-}
-
-// Stops the run (it then rolls back what it did) without a file to blame.
-bool StopRun(InstallRun& run) {
-    run.Failed = true;
-    run.State.Running = false;
-    return false;
 }
 
 // A folder this run wanted to make that someone else made meanwhile must pass

@@ -3,7 +3,8 @@
 # installation's files open and shares nothing. Installing the newer version
 # over the older then exits 3010 with the replacement waiting in
 # PendingFileRenameOperations, and Wine's restart (wineboot -r) puts the new
-# file in place. A quiet uninstall with the file held again exits 3010, and
+# file in place; so does a run through script.ini, whose hidden window gives
+# the exit code. A quiet uninstall with the file held again exits 3010, and
 # the restart deletes the file and the folders it kept.
 #
 #   restart_test.sh --template DIR --scratch DIR --installer EXE --older EXE --exit-code-of EXE --holder EXE
@@ -70,6 +71,18 @@ restart
 same "after the restart the file is the newer one" "$new_md5" "$(md5 "$held_file")"
 check "the copy is gone" test ! -e "$copy_file"
 check "the rename list no longer names the file" test -z "$(pending | grep -iF "$held")"
+
+echo "== the same version again through script.ini (the hidden window), the file in use"
+check "the file is held" hold
+printf '<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="C:\\Rst" />\n' \
+    >"$C/v-new/script.ini"
+rc=$(run 'C:\v-new\TrovalisInstallV7.exe' '/log=C:\restart.log')
+rm -f "$C/v-new/script.ini"
+same "the installation exits 3010" 3010 "$rc"
+check "the window was told that a restart is needed" grep -q ' report RestartNeeded' "$log"
+check "the rename list holds the file again" grep -qixF "!\\??\\$held" <<<"$(pending)"
+release
+restart
 
 echo "== a quiet uninstall, the file in use"
 check "the file is held" hold
