@@ -52,8 +52,8 @@ bool IsFileInUse(DWORD error, const std::u16string& path) {
         return true;
     if (error != ERROR_ACCESS_DENIED)
         return false;
-    UniqueFile probe(CreateFileW(WidePtr(path), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile probe(CreateFileW(WidePtr(path), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
@@ -83,8 +83,7 @@ std::vector<std::u16string> PendingRenamePairs() {
 }
 
 DWORD WriteNewWholeFile(const std::u16string& path, const uint8_t* data, uint32_t size) {
-    UniqueFile file(
-        CreateFileW(WidePtr(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(WidePtr(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return GetLastError();
     DWORD written = 0;

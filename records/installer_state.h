@@ -71,11 +71,11 @@ struct InstallOptions {
 // How the last run on the state ended; written by the worker before its
 // last report, read by whoever waits for the worker to end.
 enum class RunOutcome : uint8_t {
-    None,       // no run has ended
-    Completed,  // installed
+    None,                    // no run has ended
+    Completed,               // installed
     CompletedRestartNeeded,  // installed; files in use are replaced at the next restart
-    Failed,     // a file or service could not be created; rolled back
-    Cancelled,  // stopped from outside; rolled back
+    Failed,                  // a file or service could not be created; rolled back
+    Cancelled,               // stopped from outside; rolled back
 };
 
 struct InstallerState {

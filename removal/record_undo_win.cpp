@@ -173,9 +173,10 @@ UndoOutcome Act(const ActionRecord& record, const UndoPolicy& policy) {
     switch (record.Type) {
         case FileRecord:
             return UndoFile(RecordText(record), policy);
-        case SystemFileRecord:  // a file not there counts as undone, as it always has
-            return DeleteFileOrAtRestart(RecordText(record), policy) == UndoOutcome::AtRestart ? UndoOutcome::AtRestart
-                                                                                                : UndoOutcome::Undone;
+        case SystemFileRecord: {  // a file not there counts as undone, as it always has
+            const UndoOutcome outcome = DeleteFileOrAtRestart(RecordText(record), policy);
+            return outcome == UndoOutcome::AtRestart ? outcome : UndoOutcome::Undone;
+        }
         case PendingReplaceRecord:
             return UndoPendingReplace(record);
         case DirectoryRecord:  // one that is not empty stays

@@ -96,7 +96,8 @@ bool IsPlausibleReplacement(const ActionRecord& record, const RemovalPlaces& pla
     if (!pending || !IsReplacementCopyName(FileNameOfPath(pending->Copy)))
         return false;
     return (IsPathInside(pending->Copy, places.InstallFolder) && IsPathInside(pending->Target, places.InstallFolder)) ||
-           (IsDirectlyInside(pending->Copy, places.SystemFolder) && IsDirectlyInside(pending->Target, places.SystemFolder));
+           (IsDirectlyInside(pending->Copy, places.SystemFolder) &&
+            IsDirectlyInside(pending->Target, places.SystemFolder));
 }
 
 }  // namespace

@@ -430,9 +430,10 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
     if (report.dwData == static_cast<ULONG_PTR>(ProgressCode::RestartNeeded)) {
         exitCode_ = ExitCode::RestartRequired;
         // The package's texts have no line for it, so it is the window's own.
-        ShowStatus(page_, language_.LangId == kLangChinese
-                              ? L"安装已完成。正在使用的文件将在计算机重新启动后替换。"
-                              : L"Installation complete. Files that were in use are replaced when the computer restarts.");
+        ShowStatus(page_,
+                   language_.LangId == kLangChinese
+                       ? L"安装已完成。正在使用的文件将在计算机重新启动后替换。"
+                       : L"Installation complete. Files that were in use are replaced when the computer restarts.");
     }
 }
 

@@ -47,8 +47,8 @@ TEST_F(RunResultTest, ALongLineIsCutAtTheLimitButNeverInsideASurrogatePair) {
     line += u"\U0001F600tail";  // its high surrogate is the limit's last unit
     const RunResultValues values = RunResultOf(ExitCode::Failed, RunKind::Installation, {true, 5, line}, kTime);
     EXPECT_EQ(values.Text, std::u16string(kResultTextLimit - 1, u'a'));
-    const RunResultValues plain = RunResultOf(
-        ExitCode::Failed, RunKind::Installation, {true, 5, std::u16string(1000, u'b')}, kTime);
+    const RunResultValues plain =
+        RunResultOf(ExitCode::Failed, RunKind::Installation, {true, 5, std::u16string(1000, u'b')}, kTime);
     EXPECT_EQ(plain.Text.size(), kResultTextLimit);
 }
 

@@ -32,7 +32,7 @@ TEST(PendingRenamesTest, MultiStringJoinsBackToWhatItSplitFrom) {
 }
 
 TEST(PendingRenamesTest, OnlyThePairsOfTheSourceGoWhateverItsCase) {
-    Texts pairs = {u"\\??\\C:\\P\\~tv0001.tmp", u"!\\??\\C:\\P\\a.dll", u"\\??\\C:\\Other.tmp", u"",
+    Texts pairs = {u"\\??\\C:\\P\\~tv0001.tmp", u"!\\??\\C:\\P\\a.dll", u"\\??\\C:\\Other.tmp",     u"",
                    u"\\??\\c:\\p\\~TV0001.TMP", u"!\\??\\C:\\P\\b.dll", u"\\??\\C:\\P\\~tv0001.tmp"};
     EXPECT_TRUE(HasRenameOf(pairs, u"C:\\P\\~tv0001.tmp"));
     EXPECT_EQ(RemoveRenamesOf(pairs, u"C:\\P\\~tv0001.tmp"), 2u);

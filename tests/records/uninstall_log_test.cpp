@@ -186,11 +186,11 @@ TEST_F(UninstallLogTest, PendingReplaceRecordReadsBackBothTextsAndRefusesDamaged
     EXPECT_EQ(RecordSubject(record), u"C:\\P\\a.dll");
     const std::vector<std::vector<uint8_t>> damaged = {
         {},
-        {'a', 0, 0, 0},                    // no target
-        {'a', 0, 0, 0, 'b', 0},            // target without its terminator
-        {0, 0, 'b', 0, 0, 0},              // empty copy
-        {'a', 0, 0, 0, 0, 0},              // empty target
-        {'a', 0, 0, 0, 'b', 0, 0},         // odd last byte cuts the terminator
+        {'a', 0, 0, 0},             // no target
+        {'a', 0, 0, 0, 'b', 0},     // target without its terminator
+        {0, 0, 'b', 0, 0, 0},       // empty copy
+        {'a', 0, 0, 0, 0, 0},       // empty target
+        {'a', 0, 0, 0, 'b', 0, 0},  // odd last byte cuts the terminator
     };
     for (const std::vector<uint8_t>& data : damaged)
         EXPECT_FALSE(ReadPendingReplace(ActionRecord{PendingReplaceRecord, 0, data})) << data.size();
