@@ -1,5 +1,6 @@
 #include "platform/pending_renames_win.h"
 
+#include "platform/case_fold.h"
 #include "platform/pending_renames.h"
 #include "platform/text_win.h"
 #include "platform/unique_handle_win.h"
@@ -38,6 +39,25 @@ bool WriteList(HKEY key, const std::vector<std::u16string>& pairs) {
                           static_cast<DWORD>(units.size() * 2)) == ERROR_SUCCESS;
 }
 
+// The path as the session manager, a native program, must see it. A 32-bit
+// program on 64-bit Windows writes into the system folder's 32-bit twin
+// without knowing it, but the list is read at start-up with no such
+// redirection: a path in the system folder is named by its twin
+// (SysWOW64), which is what this program's writes reached. Paths elsewhere,
+// and every path on 32-bit Windows, stay as they are.
+std::u16string NativePathOf(const std::u16string& path) {
+    BOOL wow64 = FALSE;
+    wchar_t system[MAX_PATH] = {};
+    wchar_t twin[MAX_PATH] = {};
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64 || GetSystemDirectoryW(system, MAX_PATH) == 0 ||
+        GetSystemWow64DirectoryW(twin, MAX_PATH) == 0)
+        return path;
+    const std::u16string prefix = FromWide(system) + u"\\";
+    if (path.size() <= prefix.size() || !EqualIgnoringCase(std::u16string_view(path).substr(0, prefix.size()), prefix))
+        return path;
+    return FromWide(twin) + path.substr(prefix.size() - 1);
+}
+
 UniqueKey OpenSessionManager(REGSAM access) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, access, &key) != ERROR_SUCCESS)
@@ -58,11 +78,12 @@ bool IsFileInUse(DWORD error, const std::u16string& path) {
 }
 
 bool ScheduleReplaceAtRestart(const std::u16string& copy, const std::u16string& target) {
-    return MoveFileExW(WidePtr(copy), WidePtr(target), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
+    return MoveFileExW(WidePtr(NativePathOf(copy)), WidePtr(NativePathOf(target)),
+                       MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool ScheduleDeleteAtRestart(const std::u16string& path) {
-    return MoveFileExW(WidePtr(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    return MoveFileExW(WidePtr(NativePathOf(path)), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
 bool CancelPendingRename(const std::u16string& source) {
@@ -73,7 +94,11 @@ bool CancelPendingRename(const std::u16string& source) {
     if (!units)
         return false;
     std::vector<std::u16string> pairs = SplitMultiString(*units);
-    return RemoveRenamesOf(pairs, source) == 0 || WriteList(key.Get(), pairs);
+    return RemoveRenamesOf(pairs, NativePathOf(source)) == 0 || WriteList(key.Get(), pairs);
+}
+
+bool HasPendingRename(const std::u16string& source) {
+    return HasRenameOf(PendingRenamePairs(), NativePathOf(source));
 }
 
 std::vector<std::u16string> PendingRenamePairs() {

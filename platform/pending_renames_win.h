@@ -26,6 +26,13 @@ bool ScheduleReplaceAtRestart(const std::u16string& copy, const std::u16string& 
 // start. False with the last error set when it cannot be scheduled.
 bool ScheduleDeleteAtRestart(const std::u16string& path);
 
+// Paths in the system folder are scheduled as the files a 32-bit program's
+// writes reached (its SysWOW64 twin on 64-bit Windows), and every function
+// here names them so.
+
+// Whether the list holds a rename or deletion of `source`.
+bool HasPendingRename(const std::u16string& source);
+
 // Takes every scheduled rename or deletion of `source` out of the list again.
 // True when none is left (also when there was none); false when the list
 // cannot be read or written.

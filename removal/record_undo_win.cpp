@@ -4,7 +4,6 @@
 
 #include "platform/file_ops_win.h"
 #include "platform/path_names.h"
-#include "platform/pending_renames.h"
 #include "platform/pending_renames_win.h"
 #include "platform/process_control_win.h"
 #include "platform/run_log.h"
@@ -58,7 +57,7 @@ UndoOutcome UndoPendingReplace(const ActionRecord& record) {
     std::optional<PendingReplace> pending = ReadPendingReplace(record);
     if (!pending)
         return UndoOutcome::NothingToUndo;
-    const bool pendingBefore = HasRenameOf(PendingRenamePairs(), pending->Copy);
+    const bool pendingBefore = HasPendingRename(pending->Copy);
     CancelPendingRename(pending->Copy);
     const UndoOutcome deleted = OutcomeOfDelete(DeleteFileW(WidePtr(pending->Copy)));
     return pendingBefore ? UndoOutcome::Undone : deleted;

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "engine/install_sequence_win.h"
+#include "platform/case_fold.h"
+#include "platform/pending_renames_win.h"
 #include "platform/product_constants.h"
 #include "platform/service_control_win.h"
 #include "platform/text.h"
@@ -330,14 +332,19 @@ TEST_F(SequenceInstallTest, HidSetsRunFirstAndTheirInstallBatchRunsHidTimes) {
     }
 }
 
-TEST_F(SequenceInstallTest, DesktopMenuEntriesAndSystemFilesAreMadeRecordedAndRemovedByTheLog) {
+// Company "SeqMenu", product "MenuProduct": a context-menu entry for its
+// Tool.exe and the system-folder file SeqSystemFile.dat (bytes 1, 2, 3).
+std::vector<uint8_t> MenuAndSystemFilePackage() {
     StoreFolder root{
         u"MenuProduct", {StoreFile{u"Tool.exe", {'M', 'Z'}}, StoreFile{u"SeqSystemFile.dat", {1, 2, 3}}}, {}};
-    ASSERT_TRUE(harness_.Load(
-        BuildPackage({MakeTextCommand(kScriptCompany, u"SeqMenu"), MakeTextCommand(kScriptProduct, u"MenuProduct"),
-                      MakePathTextCommand(kScriptDesktopMenu, u"Tool.exe", u"Seq Menu Tool"),
-                      MakePathCommand(kScriptSystemFile, u"SeqSystemFile.dat")},
-                     root)));
+    return BuildPackage({MakeTextCommand(kScriptCompany, u"SeqMenu"), MakeTextCommand(kScriptProduct, u"MenuProduct"),
+                         MakePathTextCommand(kScriptDesktopMenu, u"Tool.exe", u"Seq Menu Tool"),
+                         MakePathCommand(kScriptSystemFile, u"SeqSystemFile.dat")},
+                        root);
+}
+
+TEST_F(SequenceInstallTest, DesktopMenuEntriesAndSystemFilesAreMadeRecordedAndRemovedByTheLog) {
+    ASSERT_TRUE(harness_.Load(MenuAndSystemFilePackage()));
     ASSERT_TRUE(harness_.Run(UnattendedOptions(kFirstBase)));
     const std::u16string install = std::u16string(kFirstBase) + u"\\SeqMenu\\MenuProduct";
     const std::u16string systemFile = ShellFolderPath(CSIDL_SYSTEM) + u"\\SeqSystemFile.dat";
@@ -357,6 +364,48 @@ TEST_F(SequenceInstallTest, DesktopMenuEntriesAndSystemFilesAreMadeRecordedAndRe
     EXPECT_FALSE(test_files::FileExists(ToWide(systemFile)));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, u"DesktopBackground\\Shell\\Seq Menu Tool"));
     EXPECT_FALSE(test_files::FileExists(ToWide(install + u"\\Tool.exe")));
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"DesktopBackground\\Shell\\Seq Menu Tool");
+    DeleteFileW(WidePtr(systemFile));
+}
+
+// A 32-bit program's write into the system folder lands in its 32-bit twin
+// on 64-bit Windows, but the list of renames is carried out with no such
+// redirection: the pair must name the twin.
+TEST_F(SequenceInstallTest, HeldSystemFileIsReplacedAtRestartUnderThePathItsWriteReached) {
+    const std::u16string systemFile = ShellFolderPath(CSIDL_SYSTEM) + u"\\SeqSystemFile.dat";
+    ASSERT_TRUE(test_files::WriteTextFile(ToWide(systemFile), "in use"));
+    wchar_t twin[MAX_PATH] = {};
+    BOOL wow64 = FALSE;
+    const std::u16string reached =
+        IsWow64Process(GetCurrentProcess(), &wow64) && wow64 && GetSystemWow64DirectoryW(twin, MAX_PATH) != 0
+            ? FromWide(twin) + u"\\SeqSystemFile.dat"
+            : systemFile;
+    ASSERT_TRUE(harness_.Load(MenuAndSystemFilePackage()));
+    {
+        UniqueFile held(CreateFileW(WidePtr(systemFile), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        ASSERT_TRUE(harness_.Run(UnattendedOptions(kFirstBase)));
+    }
+    EXPECT_EQ(harness_.State().Outcome.load(), RunOutcome::CompletedRestartNeeded);
+    const std::vector<std::u16string> pairs = PendingRenamePairs();
+    std::u16string copy;
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        if (EqualIgnoringCase(pairs[i + 1], u"!\\??\\" + reached))
+            copy = pairs[i];
+    }
+    ASSERT_FALSE(copy.empty()) << "no rename names " << U8(reached);
+    // The copy, named in the twin, is where this program wrote it.
+    const std::u16string copyName = copy.substr(copy.find_last_of(u'\\') + 1);
+    const std::u16string folderReached = reached.substr(0, reached.find_last_of(u'\\') + 1);
+    EXPECT_EQ(U8(copy.substr(0, copy.size() - copyName.size())), U8(u"\\??\\" + folderReached));
+    const std::u16string copyPath = ShellFolderPath(CSIDL_SYSTEM) + u"\\" + copyName;
+    EXPECT_EQ(test_files::ReadTextFile(ToWide(copyPath)), std::string("\x01\x02\x03"));
+
+    // The removal before a new installation cancels the rename and deletes the copy.
+    const std::u16string install = std::u16string(kFirstBase) + u"\\SeqMenu\\MenuProduct";
+    RemoveInstallationByLog(install + u"\\uninstall.log", harness_.State(), nullptr);
+    EXPECT_FALSE(HasPendingRename(copyPath));
+    EXPECT_FALSE(test_files::FileExists(ToWide(copyPath)));
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"DesktopBackground\\Shell\\Seq Menu Tool");
     DeleteFileW(WidePtr(systemFile));
 }
