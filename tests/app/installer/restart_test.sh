@@ -7,17 +7,22 @@
 # the exit code. A quiet uninstall with the file held again exits 3010, and
 # the restart deletes the file and the folders it kept.
 #
+# An installation killed right after it scheduled a replacement leaves a
+# journal from which the next installation cancels it.
+#
 #   restart_test.sh --template DIR --scratch DIR --installer EXE --older EXE --exit-code-of EXE --holder EXE
+#                   --killer EXE
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../support/wine/wine-suite.sh"
-suite_options installer older exit-code-of holder -- "$@"
+suite_options installer older exit-code-of holder killer -- "$@"
 [ -f "$older" ] || { echo "no installer of the older version at $older" >&2; exit 2; }
 suite_start
 
 mkdir -p "$C/inst" "$C/v-old" "$C/v-new"
 cp "$exit_code_of" "$C/inst/ExitCodeOf.exe"
 cp "$holder" "$C/inst/HoldFile.exe"
+cp "$killer" "$C/inst/KillAtLogLine.exe"
 cp "$older" "$C/v-old/TrovalisInstallV7.exe"
 cp "$installer" "$C/v-new/TrovalisInstallV7.exe"
 product='C:\Rst\Zorvanelle\ZorvanelleV7'
@@ -97,5 +102,21 @@ release
 restart
 check "after the restart the installation folder is gone" test ! -e "$product_dir"
 check "and so is the company folder" test ! -e "$C/Rst/Zorvanelle"
+
+echo "== an installation killed once it scheduled a replacement"
+check "the older version installs" test "$(run 'C:\v-old\TrovalisInstallV7.exe' /quiet /accept-license '/dir=C:\Rst')" = 0
+check "the file is held" hold
+killed=$(timeout 300 wine 'C:\inst\KillAtLogLine.exe' 'C:\restart.log' 'replace-at-restart ok' 1 \
+    'C:\v-new\TrovalisInstallV7.exe' /quiet /accept-license '/log=C:\restart.log' '/dir=C:\Rst' </dev/null 2>/dev/null |
+    tr -d '\r' | tail -n 1)
+same "it is killed" killed "$killed"
+check "the kill left the pair in the rename list" grep -qixF "!\\??\\$held" <<<"$(pending)"
+release
+rc=$(run 'C:\v-new\TrovalisInstallV7.exe' /quiet /accept-license '/log=C:\restart.log' '/dir=C:\Rst')
+same "the next installation exits 0" 0 "$rc"
+check "it found the interrupted installation" grep -q 'removal interrupted installation found' "$log"
+check "and cancelled the replacement" test -z "$(pending | grep -iF "$held")"
+check "no copy is left beside the file" test -z "$(find "$product_dir" -maxdepth 1 -iname '~tv*.tmp')"
+check "the uninstaller then gives 0" test "$(run "$product\\Uninstall.exe" /quiet)" = 0
 
 suite_end
