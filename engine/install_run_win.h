@@ -68,7 +68,6 @@ bool RecordedAction(InstallRun& run, uint8_t type, const std::vector<uint8_t>& d
         TakeBackNewestRecord(run.Journal);
     return keep;
 }
-std::vector<uint8_t> TextRecordData(std::u16string_view text);
 template <typename Act>
 bool RecordedAction(InstallRun& run, uint8_t type, std::u16string_view text, Act&& act) {
     return RecordedAction(run, type, TextRecordData(text), std::forward<Act>(act));

@@ -75,18 +75,6 @@ void PaceRun(const InstallRun& run, uint32_t ms) {
     PaceThroughSink(run.State, ms);
 }
 
-std::vector<uint8_t> TextRecordData(std::u16string_view text) {
-    std::vector<uint8_t> data;
-    data.reserve((text.size() + 1) * 2);
-    for (char16_t unit : text) {
-        data.push_back(static_cast<uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
-    return data;
-}
-
 void RecordAction(InstallRun& run, uint8_t type, const std::vector<uint8_t>& data) {
     RecordedAction(run, type, data, [] { return true; });
 }

@@ -86,15 +86,16 @@ bool ScheduleDeleteAtRestart(const std::u16string& path) {
     return MoveFileExW(WidePtr(NativePathOf(path)), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
-bool CancelPendingRename(const std::u16string& source) {
+std::optional<size_t> CancelPendingRename(const std::u16string& source) {
     UniqueKey key = OpenSessionManager(KEY_QUERY_VALUE | KEY_SET_VALUE);
-    if (!key)
-        return false;
-    std::optional<std::u16string> units = ReadListUnits(key.Get());
+    std::optional<std::u16string> units = key ? ReadListUnits(key.Get()) : std::nullopt;
     if (!units)
-        return false;
+        return std::nullopt;
     std::vector<std::u16string> pairs = SplitMultiString(*units);
-    return RemoveRenamesOf(pairs, NativePathOf(source)) == 0 || WriteList(key.Get(), pairs);
+    const size_t removed = RemoveRenamesOf(pairs, NativePathOf(source));
+    if (removed != 0 && !WriteList(key.Get(), pairs))
+        return std::nullopt;
+    return removed;
 }
 
 bool HasPendingRename(const std::u16string& source) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,10 +34,10 @@ bool ScheduleDeleteAtRestart(const std::u16string& path);
 // Whether the list holds a rename or deletion of `source`.
 bool HasPendingRename(const std::u16string& source);
 
-// Takes every scheduled rename or deletion of `source` out of the list again.
-// True when none is left (also when there was none); false when the list
-// cannot be read or written.
-bool CancelPendingRename(const std::u16string& source);
+// Takes every scheduled rename or deletion of `source` out of the list again
+// and says how many there were; none when the list cannot be read or
+// written.
+std::optional<size_t> CancelPendingRename(const std::u16string& source);
 
 // The pairs of the list, source then target ("" for a deletion), as stored
 // ("\??\" before each path, "!" before a target that is replaced); empty

@@ -93,33 +93,32 @@ std::string_view RecordTypeName(uint8_t type) {
     }
 }
 
-std::vector<uint8_t> PendingReplaceRecordData(std::u16string_view copy, std::u16string_view target) {
+std::vector<uint8_t> TextRecordData(std::u16string_view text) {
     std::vector<uint8_t> data;
-    data.reserve((copy.size() + target.size() + 2) * 2);
-    for (std::u16string_view text : {copy, target}) {
-        for (char16_t unit : text) {
-            data.push_back(static_cast<uint8_t>(unit & 0xFF));
-            data.push_back(static_cast<uint8_t>(unit >> 8));
-        }
-        data.push_back(0);
-        data.push_back(0);
-    }
+    data.reserve((text.size() + 1) * 2);
+    AppendText16(data, text);
+    return data;
+}
+
+std::vector<uint8_t> PendingReplaceRecordData(std::u16string_view copy, std::u16string_view target) {
+    std::vector<uint8_t> data = TextRecordData(copy);
+    AppendText16(data, target);
     return data;
 }
 
 std::optional<PendingReplace> ReadPendingReplace(const ActionRecord& record) {
     if (record.Type != PendingReplaceRecord)
         return std::nullopt;
-    std::u16string units;
-    for (size_t i = 0; i + 1 < record.Data.size(); i += 2)
-        units.push_back(static_cast<char16_t>(record.Data[i] | (record.Data[i + 1] << 8)));
-    const size_t end = units.find(u'\0');
-    if (end == std::u16string::npos || end == 0)
+    const size_t size = record.Data.size();
+    PendingReplace pending{DecodeText16(record.Data.data(), size), {}};
+    // Each text ends at its terminator, which must be there.
+    const size_t targetAt = (pending.Copy.size() + 1) * 2;
+    if (pending.Copy.empty() || targetAt > size)
         return std::nullopt;
-    const size_t targetEnd = units.find(u'\0', end + 1);
-    if (targetEnd == std::u16string::npos || targetEnd == end + 1)
+    pending.Target = DecodeText16(record.Data.data() + targetAt, size - targetAt);
+    if (pending.Target.empty() || targetAt + (pending.Target.size() + 1) * 2 > size)
         return std::nullopt;
-    return PendingReplace{units.substr(0, end), units.substr(end + 1, targetEnd - end - 1)};
+    return pending;
 }
 
 std::u16string RecordSubject(const ActionRecord& record) {
@@ -161,8 +160,7 @@ bool AppendRecord(ActionRecordList& list, uint8_t type, const uint8_t* bytes, ui
 }
 
 bool AppendTextRecord(ActionRecordList& list, uint8_t type, std::u16string_view text) {
-    std::vector<uint8_t> data;
-    AppendText16(data, text);
+    const std::vector<uint8_t> data = TextRecordData(text);
     return AppendRecord(list, type, data.data(), static_cast<uint32_t>(data.size()));
 }
 

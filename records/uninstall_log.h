@@ -87,6 +87,9 @@ bool AppendTextRecord(ActionRecordList& list, uint8_t type, std::u16string_view 
 // there is none); an odd last byte is ignored.
 std::u16string RecordText(const ActionRecord& record);
 
+// The data of a text record: `text` as UTF-16LE with its terminator.
+std::vector<uint8_t> TextRecordData(std::u16string_view text);
+
 // The data of a PendingReplaceRecord: both texts, each with its terminator.
 std::vector<uint8_t> PendingReplaceRecordData(std::u16string_view copy, std::u16string_view target);
 

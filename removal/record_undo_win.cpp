@@ -35,9 +35,12 @@ std::u16string UndoLine(const ActionRecord& record) {
 // undo. Files and folders are not looked for first: under Wine finding one
 // name lists its whole folder, which made a removal of 2,000 files
 // quadratic.
-UndoOutcome OutcomeOfDelete(bool deleted) {
-    const DWORD error = deleted ? ERROR_SUCCESS : GetLastError();
+UndoOutcome OutcomeOfDeleteError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? UndoOutcome::NotThere : UndoOutcome::Undone;
+}
+
+UndoOutcome OutcomeOfDelete(bool deleted) {
+    return OutcomeOfDeleteError(deleted ? ERROR_SUCCESS : GetLastError());
 }
 
 // Deletes a file; one in use goes at the next restart when the policy says so.
@@ -47,8 +50,7 @@ UndoOutcome DeleteFileOrAtRestart(const std::u16string& path, const UndoPolicy& 
     const DWORD error = GetLastError();
     if (policy.DeleteInUseAtRestart && IsFileInUse(error, path) && ScheduleDeleteAtRestart(path))
         return UndoOutcome::AtRestart;
-    SetLastError(error);
-    return OutcomeOfDelete(false);
+    return OutcomeOfDeleteError(error);
 }
 
 // The copy of a file that was to replace one in use: the rename is cancelled
@@ -57,10 +59,9 @@ UndoOutcome UndoPendingReplace(const ActionRecord& record) {
     std::optional<PendingReplace> pending = ReadPendingReplace(record);
     if (!pending)
         return UndoOutcome::NothingToUndo;
-    const bool pendingBefore = HasPendingRename(pending->Copy);
-    CancelPendingRename(pending->Copy);
+    const std::optional<size_t> cancelled = CancelPendingRename(pending->Copy);
     const UndoOutcome deleted = OutcomeOfDelete(DeleteFileW(WidePtr(pending->Copy)));
-    return pendingBefore ? UndoOutcome::Undone : deleted;
+    return cancelled.value_or(0) != 0 ? UndoOutcome::Undone : deleted;
 }
 
 // Why a plausible record that the folder or batch rule refused stays.
