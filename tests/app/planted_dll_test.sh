@@ -68,7 +68,13 @@ for name in "${PLANTED[@]}"; do
         *) to_plant+=("$name") ;;
     esac
 done
+check "some libraries are left to plant" test ${#to_plant[@]} -gt 0
 plant "${to_plant[@]}"
+
+# The proof that the checks below can fail: a planted copy that a program
+# does load (here by a careless load by name) leaves its marker.
+timeout 60 wine 'C:\inst\KnownImports.exe' "${to_plant[0]:-version}.dll" </dev/null >/dev/null 2>&1
+check "a planted copy that is loaded leaves its marker" test -n "$(loaded_planted)"
 
 echo "== quiet installation"
 timeout 300 wine 'C:\inst\TrovalisInstallV7.exe' /quiet /accept-license '/log=C:\quiet.log' '/dir=C:\Quiet' \

@@ -51,7 +51,9 @@ chosen_dir="$C/users/$(id -un)/Documents/Zorvanelle/ZorvanelleV7"
 shots="$WINEPREFIX/shots"
 mkdir -p "$shots"
 
-not() { ! "$@" >/dev/null; }
+# The probe ran and found nothing (1); a probe that could not run at all
+# (Wine's own failures, 2 for bad use) proves no absence.
+not() { "$@" >/dev/null; [ $? -eq 1 ]; }
 msgbox_says() { probe msgbox | grep -q "$1"; }
 
 installer_pid=

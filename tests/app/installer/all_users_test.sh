@@ -31,7 +31,7 @@ exit_code() {  # ExitCodeOf ARGS... : the started program's whole exit code
 snapshot() { machine_snapshot 'C:\AllUsers'; }
 shell_folder() {  # CSIDL: the folder's path in this prefix's file system
     local path
-    path=$(machine_snapshot --shell-folder "$1")
+    path=$(wine 'C:\inst\machine_snapshot.exe' --shell-folder "$1" </dev/null 2>/dev/null | tr -d '\r')
     path=${path#C:\\}
     echo "$C/${path//\\//}"
 }

@@ -143,6 +143,8 @@ kill $BACKGROUND_PIDS 2>/dev/null; BACKGROUND_PIDS=
 # payload's batch consoles and hidden panel among them) uses the desktop;
 # anything else would be a window of the run.
 grep -v -x 'Default - Wine desktop' "$mapped" | sort -u >"$mapped.own"
+# The desktop is what proves the watcher could see mapped windows at all.
+check "the watcher saw the Wine desktop mapped" grep -qx 'Default - Wine desktop' "$mapped"
 check "no window was ever mapped" test ! -s "$mapped.own"
 [ -s "$mapped.own" ] && head "$mapped.own"
 suite_end

@@ -31,10 +31,18 @@ held='C:\Rst\Zorvanelle\ZorvanelleV7\ZorvanellePanelV7.exe'
 held_file="$product_dir/ZorvanellePanelV7.exe"
 log="$C/restart.log"
 
-pending() {  # the rename list, one text a line
-    wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
-        </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' |
-        sed 's/\\0/\n/g' | sed '/^$/d'
+pending() {  # the rename list, one text a line; 1 when the key cannot be read
+    local key
+    # The whole key, which always exists: an absent value then means no list,
+    # not a query that failed.
+    key=$(set -o pipefail; wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+        </dev/null 2>/dev/null | tr -d '\r') || return 1
+    sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' <<<"$key" | sed 's/\\0/\n/g' | sed '/^$/d'
+}
+pending_lacks() {  # TEXT: the rename list could be read and does not name TEXT
+    local list
+    list=$(pending) || return 1
+    ! grep -qiF "$1" <<<"$list"
 }
 hold() {  # holds the file until release; 1 when the holder did not start
     rm -f "$C/holding"
@@ -75,7 +83,7 @@ release
 restart
 same "after the restart the file is the newer one" "$new_md5" "$(md5 "$held_file")"
 check "the copy is gone" test ! -e "$copy_file"
-check "the rename list no longer names the file" test -z "$(pending | grep -iF "$held")"
+check "the rename list no longer names the file" pending_lacks "$held"
 
 echo "== the same version again through script.ini (the hidden window), the file in use"
 check "the file is held" hold
@@ -115,7 +123,7 @@ release
 rc=$(run 'C:\v-new\TrovalisInstallV7.exe' /quiet /accept-license '/log=C:\restart.log' '/dir=C:\Rst')
 same "the next installation exits 0" 0 "$rc"
 check "it found the interrupted installation" grep -q 'removal interrupted installation found' "$log"
-check "and cancelled the replacement" test -z "$(pending | grep -iF "$held")"
+check "and cancelled the replacement" pending_lacks "$held"
 check "no copy is left beside the file" test -z "$(find "$product_dir" -maxdepth 1 -iname '~tv*.tmp')"
 check "the uninstaller then gives 0" test "$(run "$product\\Uninstall.exe" /quiet)" = 0
 

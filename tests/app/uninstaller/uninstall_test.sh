@@ -183,7 +183,12 @@ check "gives 1603" test "$rc" = 1603
 check "its log ends with the exit code" test "$(last_line "$ulog")" = "exit 1603 failed; what could not be removed is named above"
 check "its log says the tail is damaged" grep -q 'error the uninstall log is damaged' "$ulog"
 check "the files it names are gone" test ! -e "$product_dir/ZorvanellePanelV7.exe"
-check "the Add/Remove Programs entry it names is gone" test -z "$(entry_value DisplayName)"
+entry_gone() {  # the Add/Remove Programs key can be read, and the entry is not in it
+    local keys
+    keys=$(set -o pipefail; wine reg query "${entry%\\*}" </dev/null 2>/dev/null | tr -d '\r') || return 1
+    ! grep -qi "\\\\${entry##*\\}\$" <<<"$keys"
+}
+check "the Add/Remove Programs entry it names is gone" entry_gone
 run_value_stays() {
     wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v ZorvanellePanelV7 </dev/null >/dev/null 2>&1
 }

@@ -21,6 +21,7 @@ constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVers
 constexpr char16_t kRunKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char16_t kDesktopMenuKey[] = u"DesktopBackground\\Shell";
 constexpr char16_t kServicesKey[] = u"System\\CurrentControlSet\\Services";
+constexpr char16_t kSessionManagerKey[] = u"System\\CurrentControlSet\\Control\\Session Manager";
 
 std::string Utf8(const std::u16string& text) {
     return Utf16ToUtf8(text);
@@ -157,6 +158,78 @@ void AddProductKey(std::vector<std::string>& lines) {
         lines.insert(lines.end(), key.begin(), key.end());
 }
 
+bool IsSkippedOrBelow(const std::u16string& path, const std::vector<std::u16string>& skipped) {
+    return std::any_of(skipped.begin(), skipped.end(), [&](const std::u16string& skip) {
+        return path.size() >= skip.size() && (path.size() == skip.size() || path[skip.size()] == u'\\') &&
+               CompareStringOrdinal(WidePtr(path), static_cast<int>(skip.size()), WidePtr(skip),
+                                    static_cast<int>(skip.size()), TRUE) == CSTR_EQUAL;
+    });
+}
+
+// The texts of a REG_MULTI_SZ value, split by its length: an empty text (a
+// deletion's target) is kept, not taken for the end of the list.
+std::vector<std::u16string> MultiStringTexts(const std::vector<BYTE>& data) {
+    std::vector<std::u16string> texts;
+    std::u16string text;
+    for (size_t at = 0; at + 1 < data.size(); at += 2) {
+        const char16_t unit = static_cast<char16_t>(data[at] | (data[at + 1] << 8));
+        if (unit != 0) {
+            text += unit;
+            continue;
+        }
+        texts.push_back(text);
+        text.clear();
+    }
+    // The list's own terminator reads as one more empty text.
+    if (!texts.empty() && texts.back().empty() && texts.size() % 2 == 1)
+        texts.pop_back();
+    return texts;
+}
+
+// The path a rename list names, without its "\??\" prefix and the "!" or
+// "*" markers the session manager reads before it.
+std::u16string RenamedPath(std::u16string text) {
+    if (!text.empty() && (text[0] == u'!' || text[0] == u'*'))
+        text.erase(0, 1);
+    if (text.rfind(u"\\??\\", 0) == 0)
+        text.erase(0, 4);
+    return text;
+}
+
+// The files to be renamed or deleted at the next restart, other programs'
+// entries among them, one line a pair: an entry lost or left behind changes
+// the lines. Pairs whose source is skipped, or lies in the user's temporary
+// folder (the uninstaller's own copy, deleted at the restart by design), are
+// left out, as the walks leave those places out.
+void AddPendingRenames(const SnapshotOptions& options, std::vector<std::string>& lines) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WidePtr(kSessionManagerKey), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return;
+    UniqueKey key(opened);
+    DWORD size = 0;
+    if (RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return;
+    std::vector<BYTE> data(size);
+    if (RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr, data.data(), &size) !=
+        ERROR_SUCCESS)
+        return;
+    data.resize(size);
+    wchar_t temp[MAX_PATH + 1] = {};
+    std::vector<std::u16string> skipped = options.Skipped;
+    if (GetTempPathW(MAX_PATH + 1, temp)) {
+        std::u16string folder = FromWide(temp);
+        if (!folder.empty() && folder.back() == u'\\')
+            folder.pop_back();
+        skipped.push_back(folder);
+    }
+    const std::vector<std::u16string> texts = MultiStringTexts(data);
+    for (size_t at = 0; at < texts.size(); at += 2) {
+        if (IsSkippedOrBelow(RenamedPath(texts[at]), skipped))
+            continue;
+        lines.push_back("pending-rename|" + Utf8(texts[at]) + "|" + Utf8(at + 1 < texts.size() ? texts[at + 1] : u""));
+    }
+}
+
 void AddServices(std::vector<std::string>& lines) {
     UniqueService manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
     if (!manager)
@@ -223,6 +296,7 @@ MachineSnapshot TakeSnapshot(const std::u16string& baseFolder, const SnapshotOpt
     DumpKey(HKEY_LOCAL_MACHINE, "HKLM", kRunKey, lines);
     DumpKey(HKEY_CLASSES_ROOT, "HKCR", kDesktopMenuKey, lines);
     AddServices(lines);
+    AddPendingRenames(options, lines);
     std::sort(lines.begin(), lines.end());
     return snapshot;
 }

@@ -34,7 +34,8 @@ struct SnapshotOptions {
 // user's and the common Programs menu and desktop, the shared documents
 // folder, the product key (without the last run's "LastInstaller..." result
 // values), the Add/Remove Programs keys, HKCU's and HKLM's Run values, the
-// desktop context-menu keys and the names of all services.
+// desktop context-menu keys, the names of all services and the files to be
+// renamed at the next restart (PendingFileRenameOperations).
 MachineSnapshot TakeSnapshot(const std::u16string& baseFolder, const SnapshotOptions& options = {});
 
 // Lines only in `before` ("- ...") and only in `after` ("+ ..."); empty when

@@ -72,6 +72,7 @@ stop_wine_session() {
 
 # Why native_32bit_wine is false, in one line.
 why_no_32bit() {
+    local emulation_off
     if [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
         echo "an emulator is registered for 32-bit programs (/proc/sys/fs/binfmt_misc/qemu-i386); 'echo -1 >' it removes it"
     elif zcat /proc/config.gz 2>/dev/null | grep -q '^# CONFIG_IA32_EMULATION is not set'; then
@@ -80,6 +81,8 @@ why_no_32bit() {
         echo "the kernel was booted with 32-bit support switched off (ia32_emulation= in /proc/cmdline)"
     elif [ ! -x /usr/lib/wine/wine ]; then
         echo "Wine's 32-bit loader (/usr/lib/wine/wine, package wine32:i386) is not installed"
+    elif emulation_off=$(dmesg 2>/dev/null | grep -m 1 -o '32-bit emulation disabled.*'); then
+        echo "the kernel has 32-bit support switched off at run time (dmesg: $emulation_off)"
     else
         echo "the kernel refuses to start 32-bit programs ($(/usr/lib/wine/wine --version 2>&1 | head -n 1))"
     fi

@@ -53,6 +53,11 @@ check() {  # DESCRIPTION COMMAND...: prints "ok" or "FAIL" with DESCRIPTION, cou
     if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
 }
 same() {  # DESCRIPTION EXPECTED ACTUAL: a check that shows the difference when it fails
+    # Two snapshots that both failed are equal, and prove nothing.
+    if [[ "$2$3" == *"$SNAPSHOT_FAILED"* ]]; then
+        check "$1 (a snapshot could not be taken)" false
+        return
+    fi
     check "$1" test "$2" = "$3"
     [ "$2" = "$3" ] || diff <(echo "$2") <(echo "$3") | head -20
 }
@@ -70,13 +75,37 @@ probe() {  # window_probe.exe's answer, and its exit status
     wine 'C:\inst\window_probe.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'
     return "${PIPESTATUS[0]}"
 }
-machine_snapshot() {  # [--skip PATH]... [--no-contents] BASE-FOLDER: machine_snapshot.exe's lines
-    wine 'C:\inst\machine_snapshot.exe' "$@" </dev/null 2>/dev/null | tr -d '\r'
+# machine_snapshot.exe's lines; a run that fails or sees nothing at all (not
+# even the services every prefix has) prints SNAPSHOT_FAILED instead, which
+# fails any comparison (same).
+SNAPSHOT_FAILED="machine snapshot failed"
+machine_snapshot() {  # [--skip PATH]... [--no-contents] BASE-FOLDER
+    local lines rc
+    lines=$(set -o pipefail; wine 'C:\inst\machine_snapshot.exe' "$@" </dev/null 2>/dev/null | tr -d '\r')
+    rc=$?
+    if [ "$rc" -ne 0 ] || ! grep -q '^service|' <<<"$lines"; then
+        echo "$SNAPSHOT_FAILED (exit $rc, $(grep -c . <<<"$lines") lines)"
+        return 1
+    fi
+    echo "$lines"
 }
-# The product key of the 32-bit programs, one "NAME TYPE DATA" line a value,
-# sorted; and the data of one of its values.
+# 32 or 64: the bitness of the Windows program EXE, from its PE header's
+# machine field; empty when EXE is no PE image.
+pe_bits() {  # EXE
+    local at machine
+    at=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$at" ] || return 1
+    machine=$(od -An -tx2 -j$((at + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+    case "$machine" in 014c) echo 32 ;; 8664) echo 64 ;; *) return 1 ;; esac
+}
+# The registry view the programs under test write HKLM\SOFTWARE in: the
+# shipped 32-bit programs' Wow6432Node, or the 64-bit stand-in's own view.
+product_reg_view() { echo "/reg:$(pe_bits "${installer:?}" || echo 32)"; }
+# The product key of the programs under test, one "NAME TYPE DATA" line a
+# value, sorted; and the data of one of its values.
 product_key_values() {
-    wine reg query 'HKLM\SOFTWARE\TrovalisServerV7' /reg:32 </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^    //p' | LC_ALL=C sort
+    wine reg query 'HKLM\SOFTWARE\TrovalisServerV7' "$(product_reg_view)" </dev/null 2>/dev/null | tr -d '\r' |
+        sed -n 's/^    //p' | LC_ALL=C sort
 }
 product_value() { product_key_values | sed -n "s/^$1 *REG_[A-Z_]* *//p"; }  # NAME
 # The value names when the key holds nothing but a run's result values.
