@@ -386,14 +386,15 @@ uint64_t SystemMilliseconds() {
 // when one fails.
 bool FoundFolderPasses(const UninstallLog& log) {
     const bool enforced = SystemEnforcesPermissions();
-    const std::vector<std::u16string> folders = InstallFolderChain(log.BaseFolder, log.Company, log.Product);
+    const FolderChain chain = InstallFolderChain(log.BaseFolder, log.Company, log.Product);
     if (!enforced)
-        WriteLogLine("removal", u"folder permissions of " + folders.back() +
+        WriteLogLine("removal", u"folder permissions of " + chain.Folders.back() +
                                     u" not checked: this system enforces none (links are)");
-    const std::optional<FolderRefusal> refusal = FirstRefusedFolderOf(folders, enforced);
+    const std::optional<FolderRefusal> refusal = FirstRefusedFolderOf(chain, enforced);
     if (!refusal)
         return true;
-    WriteLogLine("removal", u"folder check failed: " + FolderRefusalText(refusal->Verdict) + folders[refusal->Index] +
+    WriteLogLine("removal", u"folder check failed: " + FolderRefusalText(refusal->Verdict) +
+                                chain.Folders[refusal->Index] +
                                 u"; only what the machine proves is the product's is undone, no batch runs and "
                                 u"no file of that folder is deleted");
     return false;

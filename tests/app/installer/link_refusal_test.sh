@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Links planted where the elevated installer opens folders and its log, under
 # Wine (which reports a Unix symbolic link in the prefix as a reparse point by
-# name): a base or product folder that is a link is refused with 1603, named
-# in the log, and nothing is written through it, also when the link holds
-# the name of a missing base folder the installer is about to make; a log
+# name): a base or product folder, or a folder above the base, that is a
+# link is refused with 1603, named in the log, and nothing is written through
+# it, also when the link holds the name of a missing base folder the
+# installer is about to make; a log
 # name that is a second name of another file leaves that file alone and the
 # log goes to a fresh name, which standard error and the exit line name.
 #
@@ -29,6 +30,18 @@ check "it gives 1603" test "$rc" = 1603
 check "its log names the folder" grep -q 'refused: a link (reparse point) stands in place of the folder C:\\LinkedBase$' \
     <(tr -d '\r' <"$log")
 check "nothing was written through it" nothing_elsewhere
+
+echo "== a link above the base folder"
+# C:\Vendor, above /dir=C:\Vendor\Apps, sends everything below it elsewhere.
+mkdir -p "$C/elsewhere/Apps"
+ln -s "$C/elsewhere" "$C/Vendor"
+rc=$(run "$Q" /quiet /accept-license '/log=C:\links.log' '/dir=C:\Vendor\Apps')
+check "it gives 1603" test "$rc" = 1603
+check "its log names the folder above" \
+    grep -q 'refused: a link (reparse point) stands in place of the folder C:\\Vendor$' <(tr -d '\r' <"$log")
+check "nothing was written through it" test -z "$(ls -A "$C/elsewhere/Apps")"
+rm "$C/Vendor"
+rmdir "$C/elsewhere/Apps"
 
 echo "== a product folder that is a link"
 mkdir -p "$C/Base/Zorvanelle"
