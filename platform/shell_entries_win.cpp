@@ -110,7 +110,9 @@ bool AddRunEntry(const std::u16string& programPath, RunScope scope) {
     std::u16string valueName = BaseNameOfPath(RunEntryCommandLine(programPath));
     if (valueName.empty())
         return false;
-    UniqueKey run = OpenRegistryKey(RunRoot(scope), kRunPath, KEY_SET_VALUE);
+    // A system without the key (a trimmed image, a fresh user) still starts
+    // what is registered once the key is there.
+    UniqueKey run = CreateRegistryKey(RunRoot(scope), kRunPath);
     return run && SetStringValue(run.Get(), WidePtr(valueName), Quoted(programPath) + u" -h");
 }
 
