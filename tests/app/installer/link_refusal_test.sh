@@ -72,4 +72,14 @@ check "standard error names both" grep -q 'log written to C:\\hard-[0-9]*.log: C
 check "the exit line says so" grep -q '^exit 0 success (log written to C:\\hard-' <(last_line "$fresh")
 wine taskkill /f /im ZorvanellePanelV7.exe </dev/null >/dev/null 2>&1
 
+echo "== a log name that is a file but no log"
+# An administrator's own file named by mistake (Wine keeps no owners: every
+# file passes as one) is not cut.
+printf 'keep this\r\n' >"$C/boot.ini"
+timeout 120 wine "$Q" /quiet /accept-license '/log=C:\boot.ini' '/dir=C:\Plain' </dev/null >/dev/null \
+    2>"$WINEPREFIX/stderr"
+check "the file is unchanged" test "$(cat "$C/boot.ini")" = "$(printf 'keep this\r\n')"
+check "the log went to a fresh name beside it" test -n "$(ls "$C"/boot-*.ini 2>/dev/null)"
+wine taskkill /f /im ZorvanellePanelV7.exe </dev/null >/dev/null 2>&1
+
 suite_end
