@@ -72,6 +72,19 @@ check "standard error names both" grep -q 'log written to C:\\hard-[0-9]*.log: C
 check "the exit line says so" grep -q '^exit 0 success (log written to C:\\hard-' <(last_line "$fresh")
 wine taskkill /f /im ZorvanellePanelV7.exe </dev/null >/dev/null 2>&1
 
+echo "== script.ini in a folder that is a link"
+# Its rewrite goes by name through a temporary file: not in a folder others
+# could change.
+mkdir -p "$C/realinst"
+cp "$installer" "$C/realinst/TrovalisInstallV7.exe"
+ln -s "$C/realinst" "$C/linkinst"
+printf '<Unattended Lang="English" />\r\n' >"$C/realinst/script.ini"
+timeout 120 wine 'C:\linkinst\TrovalisInstallV7.exe' /quiet /accept-license '/log=C:\ini.log' '/dir=C:\Plain' \
+    </dev/null >/dev/null 2>&1
+check "script.ini is not completed" test "$(cat "$C/realinst/script.ini")" = "$(printf '<Unattended Lang="English" />\r\n')"
+check "the log says why" grep -q 'config not completed: others can change the folder of C:\\linkinst\\script.ini' "$C/ini.log"
+wine taskkill /f /im ZorvanellePanelV7.exe </dev/null >/dev/null 2>&1
+
 echo "== a log name that is a file but no log"
 # An administrator's own file named by mistake (Wine keeps no owners: every
 # file passes as one) is not cut.
