@@ -139,6 +139,17 @@ std::optional<std::u16string> RunEntryData(const std::u16string& commandLine, Ru
     return run ? QueryStringValue(run.Get(), WidePtr(valueName)) : std::nullopt;
 }
 
+std::optional<UninstallEntryPlaces> UninstallEntryPlacesOf(const std::u16string& displayName) {
+    if (!IsPlainKeyName(displayName))
+        return std::nullopt;
+    UniqueKey entry =
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, std::u16string(kUninstallPath) + u"\\" + displayName, KEY_QUERY_VALUE);
+    if (!entry)
+        return std::nullopt;
+    return UninstallEntryPlaces{QueryStringValue(entry.Get(), L"InstallLocation").value_or(u""),
+                                QueryStringValue(entry.Get(), L"UninstallString").value_or(u"")};
+}
+
 std::optional<std::u16string> UninstallEntryVersion(const std::u16string& displayName) {
     if (!IsPlainKeyName(displayName))
         return std::nullopt;

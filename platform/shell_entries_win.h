@@ -92,3 +92,12 @@ std::optional<std::u16string> RunEntryData(const std::u16string& commandLine, Ru
 // The "DisplayVersion" of the Add/Remove Programs entry `displayName`: the
 // version an installation left there. Absent as for DesktopMenuCommand.
 std::optional<std::u16string> UninstallEntryVersion(const std::u16string& displayName);
+
+// The places the Add/Remove Programs entry `displayName` names, as stored
+// ("UninstallString" quoted); a missing or unreadable value is empty.
+// Absent when the entry is missing or the name is not a plain key name.
+struct UninstallEntryPlaces {
+    std::u16string InstallLocation;
+    std::u16string UninstallString;
+};
+std::optional<UninstallEntryPlaces> UninstallEntryPlacesOf(const std::u16string& displayName);

@@ -400,6 +400,20 @@ bool FoundFolderPasses(const UninstallLog& log) {
     return false;
 }
 
+// Whether the Add/Remove Programs entry the log records names a place in
+// `folder` on this machine: only then are that entry and the product key,
+// whose names alone say nothing of where the product lies, this folder's.
+bool UninstallEntryNamesLogFolder(const UninstallLog& log, const std::u16string& folder) {
+    for (const ActionRecord& record : log.Records.Records) {
+        if (record.Type != UninstallEntryRecord)
+            continue;
+        const std::optional<UninstallEntryPlaces> entry = UninstallEntryPlacesOf(RecordText(record));
+        if (entry && UninstallEntryNamesFolder(entry->InstallLocation, entry->UninstallString, folder))
+            return true;
+    }
+    return false;
+}
+
 // The install worker's pacing, seen as a removal's.
 struct WorkerPacing {
     const InstallerState& State;
@@ -444,6 +458,8 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     context->Places = ResolvePlaces(folder);
     context->Files = IndexLoggedFiles(context->Log, folder, LongPathOf);
     context->FolderTrusted = FoundFolderPasses(context->Log);
+    if (!context->FolderTrusted)
+        context->Places.UninstallEntryInFolder = UninstallEntryNamesLogFolder(context->Log, folder);
     context->Batches = {options.Clock ? options.Clock : SystemMilliseconds, kDriverBatchLimitMs,
                         options.BatchesTotalMs};
     context->Policy = FoundLogPolicy(*context);
