@@ -8,8 +8,10 @@
 #include <string>
 
 #include "config/unattended_config.h"
+#include "platform/folder_security_win.h"
 #include "platform/known_folders_win.h"
 #include "platform/path_names.h"
+#include "platform/run_log.h"
 #include "platform/text_win.h"
 #include "platform/unique_handle_win.h"
 
@@ -103,11 +105,27 @@ bool OriginalAcceptsWrites(const std::u16string& path) {
     return static_cast<bool>(file);
 }
 
+// The rewrite runs elevated and goes by name: a temporary name, then a
+// rename. In a folder that someone besides administrators can change (a
+// download folder), that name could be swapped for a link between its
+// creation and its opening, so the file is rewritten only in a folder that
+// passes the installation folder's check (only its links where the system
+// keeps no permissions).
+bool FolderMayBeRewritten(const std::u16string& path) {
+    std::u16string folder = FolderOf(path);
+    if (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/'))
+        folder.pop_back();  // a trailing separator would be resolved through a link
+    if (JudgeFolder(ReadFolderFacts(folder), SystemEnforcesPermissions()) == FolderVerdict::Trusted)
+        return true;
+    WriteLogLine("config", u"not completed: others can change the folder of " + path);
+    return false;
+}
+
 // The new content goes to a temporary file beside the original, which it then
 // replaces in one rename: a full disk or a failed write never leaves the
 // administrator with a truncated file.
 bool WriteDocumentBack(const TiXmlDocument& document, const std::u16string& path) {
-    if (!OriginalAcceptsWrites(path))
+    if (!OriginalAcceptsWrites(path) || !FolderMayBeRewritten(path))
         return false;
     wchar_t temporary[MAX_PATH] = {};
     if (!GetTempFileNameW(WidePtr(FolderOf(path)), L"scr", 0, temporary))

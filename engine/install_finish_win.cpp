@@ -9,6 +9,7 @@
 #include "engine/launch_rule.h"
 #include "engine/panel_config.h"
 #include "platform/file_ops_win.h"
+#include "platform/folder_security_win.h"
 #include "platform/path_names.h"
 #include "platform/process_control_win.h"
 #include "platform/product_constants.h"
@@ -66,9 +67,15 @@ struct Launcher {
 Launcher ChooseLauncher() {
     Launcher launcher;
     const bool elevated = IsElevatedProcess();
+    SignedInUser user = SignedInUser::None;
     if (elevated)
         launcher.UserToken = SignedInUserToken();
-    launcher.Mode = ChooseLaunchMode(elevated, static_cast<bool>(launcher.UserToken), RunsAsLocalSystem());
+    // Where the system keeps no permissions (Wine, whose shell's token reads
+    // as elevated) an elevated token grants nothing more: not judged there.
+    if (launcher.UserToken)
+        user = SystemEnforcesPermissions() && IsElevatedToken(launcher.UserToken.Get()) ? SignedInUser::Elevated
+                                                                                        : SignedInUser::Limited;
+    launcher.Mode = ChooseLaunchMode(elevated, user, RunsAsLocalSystem());
     return launcher;
 }
 
@@ -84,6 +91,10 @@ void LaunchPrograms(const InstallRun& run) {
     const Launcher launcher = ChooseLauncher();
     if (launcher.Mode == LaunchMode::Skip) {
         WriteLogLine("info", u"launch skipped: no interactive session");
+        return;
+    }
+    if (launcher.Mode == LaunchMode::SkipElevatedUser) {
+        WriteLogLine("info", u"launch skipped: the signed-in user's token is elevated (User Account Control is off)");
         return;
     }
     const bool hidden = !run.State.Options.ShowPanel;

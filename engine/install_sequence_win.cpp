@@ -4,6 +4,7 @@
 
 #include "engine/install_run_win.h"
 #include "engine/install_worker_win.h"
+#include "platform/case_fold.h"
 #include "platform/com_win.h"
 #include "platform/path_names.h"
 #include "platform/run_log.h"
@@ -30,6 +31,14 @@ std::optional<std::u16string> LogPathOf(const InstallerState& state) {
 // every path of the run would be formed from an empty name.
 bool HasPackage(const InstallerState& state) {
     return state.Tree && !state.Company.empty() && !state.Product.empty();
+}
+
+// The folder checks look at Company\Product, and the uninstall log is found
+// and written under Company\RootName: a package whose two names differ (not
+// only in case, which names the same folder) would put the log where no
+// check looked.
+bool RootFolderIsProductFolder(const InstallerState& state) {
+    return EqualIgnoringCase(state.Tree->RootName, state.Product);
 }
 
 // Steps 12 to 15. Each shortcut initialises COM itself; holding the
@@ -89,7 +98,10 @@ void LogAction(std::string_view what, bool ok, DWORD error, std::u16string_view 
 
 void InstallWorker(InstallerState& state) {
     RunOutcome outcome = RunOutcome::Failed;
-    if (HasPackage(state)) {
+    if (HasPackage(state) && !RootFolderIsProductFolder(state)) {
+        WriteLogLine("error", u"the package's root folder " + state.Tree->RootName +
+                                  u" is not named after its product " + state.Product + u": nothing installed");
+    } else if (HasPackage(state)) {
         InstallRun run{state, *state.Tree, {}, LogPathOf(state)};
         // Before anything else, the removal of an earlier copy included: the
         // programs of this folder will run with administrator rights.

@@ -176,10 +176,17 @@ void AddRunEntries(InstallRun& run) {
         const std::u16string commandLine = RunEntryCommandLine(*program);
         if (commandLine.size() > kMaxPathUnits)
             continue;
-        RecordedAction(run, type, commandLine, [&] {
-            const bool added = AddRunEntry(*program, scope);
-            LogAction("add-run-entry", added, GetLastError(), commandLine);
-            return true;
+        // Only a value that was written is recorded; without it the panel
+        // never starts at logon, so the run fails rather than report success.
+        const bool added = RecordedAction(run, type, commandLine, [&] {
+            const bool written = AddRunEntry(*program, scope);
+            LogAction("add-run-entry", written, GetLastError(), commandLine);
+            return written;
         });
+        if (!added) {
+            run.Failed = true;
+            run.State.Running = false;
+            return;
+        }
     }
 }

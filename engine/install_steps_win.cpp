@@ -218,12 +218,11 @@ bool InstallFolderIsAdministratorsOnly(const InstallerState& state) {
     const bool enforced = SystemEnforcesPermissions();
     if (!enforced)
         WriteLogLine("info", u"folder permissions not checked: this system enforces none");
-    const std::vector<std::u16string> folders =
-        InstallFolderChain(state.Options.BaseFolder, state.Company, state.Product);
-    const std::optional<FolderRefusal> refusal = FirstRefusedFolderOf(folders, enforced);
+    const FolderChain chain = InstallFolderChain(state.Options.BaseFolder, state.Company, state.Product);
+    const std::optional<FolderRefusal> refusal = FirstRefusedFolderOf(chain, enforced);
     if (!refusal)
         return true;
-    RefuseFolder(state, refusal->Verdict, folders[refusal->Index]);
+    RefuseFolder(state, refusal->Verdict, chain.Folders[refusal->Index]);
     return false;
 }
 

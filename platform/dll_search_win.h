@@ -17,3 +17,13 @@
 // still taken out when possible. Call it before any other code of the
 // program runs and before any delay-loaded library is first used.
 bool RestrictDllSearchToSystem32();
+
+// What a program ends with when RestrictDllSearchToSystem32 fails: it runs
+// nothing more, since any library it loads later could be a planted one
+// (1603, the installer's code for the same refusal).
+inline constexpr int kLibrarySearchRefusedExitCode = 1603;
+
+// The line a console program writes to standard error before it so ends.
+inline constexpr char kLibrarySearchRefusedText[] =
+    "refused: the library search cannot be restricted to System32 (SetDefaultDllDirectories is missing; "
+    "Windows 7 needs update KB2533623)";

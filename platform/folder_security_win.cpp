@@ -13,6 +13,12 @@ constexpr ACCESS_MASK kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FIL
                                         FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE |
                                         GENERIC_ALL | MAXIMUM_ALLOWED;
 
+// Rights that rename or delete a folder, or what lies inside it, now or once
+// the permissions are changed.
+constexpr ACCESS_MASK kDeletingRights = DELETE | GENERIC_ALL | MAXIMUM_ALLOWED;
+constexpr ACCESS_MASK kChildControllingRights =
+    FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL | MAXIMUM_ALLOWED;
+
 // NT SERVICE\TrustedInstaller, which owns the system's own folders.
 constexpr wchar_t kTrustedInstaller[] = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 
@@ -64,7 +70,10 @@ AccessEntry EntryOf(const ACE_HEADER* header) {
     if (!entry.Allows)
         return entry;
     entry.Who = PrincipalOfSid(AllowedSidOf(header));
-    entry.ChangingRights = (reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header)->Mask & kChangingRights) != 0;
+    const ACCESS_MASK mask = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header)->Mask;
+    entry.ChangingRights = (mask & kChangingRights) != 0;
+    entry.Deletes = (mask & kDeletingRights) != 0;
+    entry.ControlsChildren = (mask & kChildControllingRights) != 0;
     entry.InheritOnly = (header->AceFlags & INHERIT_ONLY_ACE) != 0;
     return entry;
 }
@@ -204,9 +213,9 @@ bool FolderOnlyAdministratorsCanWrite(const std::u16string& path) {
     return trusted;
 }
 
-std::optional<FolderRefusal> FirstRefusedFolderOf(const std::vector<std::u16string>& folders, bool permissionsEnforced) {
+std::optional<FolderRefusal> FirstRefusedFolderOf(const FolderChain& chain, bool permissionsEnforced) {
     std::vector<FolderFacts> facts;
-    for (const std::u16string& folder : folders)
+    for (const std::u16string& folder : chain.Folders)
         facts.push_back(ReadFolderFacts(folder));
-    return FirstRefusedFolder(facts, permissionsEnforced);
+    return FirstRefusedFolder(facts, chain.Base, permissionsEnforced);
 }

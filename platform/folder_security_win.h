@@ -38,10 +38,11 @@ FolderFacts ReadFolderFacts(const std::u16string& path);
 // everything.
 bool SystemEnforcesPermissions();
 
-// The first of `folders` (outermost first, see InstallFolderChain) that
-// fails the check, read and judged one by one (FirstRefusedFolder); none
-// when every one passes.
-std::optional<FolderRefusal> FirstRefusedFolderOf(const std::vector<std::u16string>& folders, bool permissionsEnforced);
+// The first folder of `chain` (the volume root down to the product folder,
+// see InstallFolderChain) that fails the check, each read by
+// ReadFolderFacts and judged by FirstRefusedFolder; none when every one
+// passes.
+std::optional<FolderRefusal> FirstRefusedFolderOf(const FolderChain& chain, bool permissionsEnforced);
 
 // Creates the folder `path` (its parent must exist) with a protected DACL,
 // given in the create call itself: administrators and SYSTEM have full

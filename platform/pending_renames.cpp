@@ -21,11 +21,13 @@ bool IsHexDigit(char16_t unit) {
 }  // namespace
 
 std::vector<std::u16string> SplitMultiString(std::u16string_view units) {
+    // The list's own end is one NUL after the last text's NUL; a deletion's
+    // empty target before it is a text like any other.
+    if (!units.empty() && units.back() == u'\0')
+        units.remove_suffix(1);
     std::vector<std::u16string> texts;
     while (!units.empty()) {
         const size_t end = units.find(u'\0');
-        if (end == 0)
-            break;
         texts.emplace_back(units.substr(0, end));
         if (end == std::u16string_view::npos)
             break;
@@ -56,6 +58,27 @@ size_t RemoveRenamesOf(std::vector<std::u16string>& pairs, std::u16string_view p
     }
     pairs = std::move(kept);
     return removed;
+}
+
+std::optional<size_t> CancelRenamesOf(const RenameListAccess& list, std::u16string_view path) {
+    constexpr int kAttempts = 3;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const std::optional<std::u16string> units = list.Read();
+        if (!units)
+            return std::nullopt;
+        std::vector<std::u16string> pairs = SplitMultiString(*units);
+        const size_t removed = RemoveRenamesOf(pairs, path);
+        if (removed == 0)
+            return 0;
+        // Another installer may have added its entries since the first read;
+        // writing our copy then would drop them.
+        if (list.Read() != units)
+            continue;
+        if (!list.Write(pairs.empty() ? std::u16string() : JoinMultiString(pairs)))
+            return std::nullopt;
+        return removed;
+    }
+    return std::nullopt;
 }
 
 bool HasRenameOf(const std::vector<std::u16string>& pairs, std::u16string_view path) {

@@ -5,13 +5,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The texts of a REG_MULTI_SZ's units: each up to its NUL, ending at the
-// first empty text or at the end of the data (a last text without its NUL
-// counts too).
+// The texts of a REG_MULTI_SZ's units, each up to its NUL, over the whole
+// data: an empty text is kept (a deletion's target in the rename list is
+// one), and only the single NUL that ends the list is not a text. A last
+// text without its NUL counts too.
 std::vector<std::u16string> SplitMultiString(std::u16string_view units);
 
 // The units of a REG_MULTI_SZ holding `texts`: each with its NUL, and one
@@ -23,6 +26,22 @@ std::u16string JoinMultiString(const std::vector<std::u16string>& texts);
 // to case). A last source without its target stays. Returns how many pairs
 // went.
 size_t RemoveRenamesOf(std::vector<std::u16string>& pairs, std::u16string_view path);
+
+// How the rename list is read and written: `Read` gives the value's units
+// ("" when there is none, nothing when it cannot be read); `Write` stores
+// units, or removes the value when given "", and says whether it did.
+struct RenameListAccess {
+    std::function<std::optional<std::u16string>()> Read;
+    std::function<bool(const std::u16string&)> Write;
+};
+
+// Takes every pair whose source is `path` out of the list, leaving every
+// other text as it was. Other programs add to the list at any time, so the
+// list is written only when a read just before the write still gives what
+// the pairs were taken from; after a few changed reads it gives up. Returns
+// how many pairs went (0 writes nothing), or nothing when the list could not
+// be read, kept changing or could not be written.
+std::optional<size_t> CancelRenamesOf(const RenameListAccess& list, std::u16string_view path);
 
 // Whether the list holds a pair whose source is `path`.
 bool HasRenameOf(const std::vector<std::u16string>& pairs, std::u16string_view path);

@@ -29,12 +29,11 @@ std::optional<std::u16string> ReadListUnits(HKEY key) {
     return units;
 }
 
-bool WriteList(HKEY key, const std::vector<std::u16string>& pairs) {
-    if (pairs.empty()) {
+bool WriteListUnits(HKEY key, const std::u16string& units) {
+    if (units.empty()) {
         const LSTATUS status = RegDeleteValueW(key, kPendingValue);
         return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     }
-    const std::u16string units = JoinMultiString(pairs);
     return RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(units.data()),
                           static_cast<DWORD>(units.size() * 2)) == ERROR_SUCCESS;
 }
@@ -88,14 +87,12 @@ bool ScheduleDeleteAtRestart(const std::u16string& path) {
 
 std::optional<size_t> CancelPendingRename(const std::u16string& source) {
     UniqueKey key = OpenSessionManager(KEY_QUERY_VALUE | KEY_SET_VALUE);
-    std::optional<std::u16string> units = key ? ReadListUnits(key.Get()) : std::nullopt;
-    if (!units)
+    if (!key)
         return std::nullopt;
-    std::vector<std::u16string> pairs = SplitMultiString(*units);
-    const size_t removed = RemoveRenamesOf(pairs, NativePathOf(source));
-    if (removed != 0 && !WriteList(key.Get(), pairs))
-        return std::nullopt;
-    return removed;
+    const HKEY handle = key.Get();
+    const RenameListAccess list{[handle] { return ReadListUnits(handle); },
+                                [handle](const std::u16string& units) { return WriteListUnits(handle, units); }};
+    return CancelRenamesOf(list, NativePathOf(source));
 }
 
 bool HasPendingRename(const std::u16string& source) {

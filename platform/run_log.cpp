@@ -43,8 +43,22 @@ std::u16string ResultText(std::string_view what, bool ok, uint32_t error, std::u
     return text;
 }
 
+bool IsRunLogStart(std::string_view head) {
+    constexpr std::string_view kShape = "0000-00-00 00:00:00.000 ";
+    if (head.empty())
+        return true;
+    if (head.size() < kShape.size())
+        return false;
+    for (size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = head[i] >= '0' && head[i] <= '9';
+        if (kShape[i] == '0' ? !digit : head[i] != kShape[i])
+            return false;
+    }
+    return true;
+}
+
 bool MayWriteLogThrough(const LogFileFacts& facts, bool permissionsEnforced) {
-    if (facts.ReparsePoint || facts.Links != 1)
+    if (facts.ReparsePoint || facts.Links != 1 || !facts.BeginsAsRunLog)
         return false;
     return !permissionsEnforced || facts.OwnerTrusted;
 }

@@ -33,15 +33,26 @@ std::u16string ResultText(std::string_view what, bool ok, uint32_t error, std::u
 // handle that did not follow a reparse point.
 struct LogFileFacts {
     bool ReparsePoint = false;
-    uint32_t Links = 1;         // names of the file (hard links)
-    bool OwnerTrusted = false;  // Administrators, SYSTEM, or this process's own user
+    uint32_t Links = 1;           // names of the file (hard links)
+    bool OwnerTrusted = false;    // Administrators, SYSTEM, or this process's own user
+    bool BeginsAsRunLog = false;  // empty, or IsRunLogStart of its first bytes
 };
+
+// How many bytes IsRunLogStart looks at: "YYYY-MM-DD hh:mm:ss.mmm ".
+inline constexpr size_t kRunLogStartBytes = 24;
+
+// True when `head` (a file's first kRunLogStartBytes bytes, or all of a
+// shorter file) is empty or starts as a line of this grammar does: a date,
+// a time with milliseconds and a blank.
+bool IsRunLogStart(std::string_view head);
 
 // True when an existing file may take the log: no reparse point (a link would
 // send the writes elsewhere), a single name (another name may be a file the
-// writer must not touch), and, where `permissionsEnforced`, an owner that is
-// an administrator, SYSTEM or the writer itself (anyone else may have
-// planted it, and may read or change it while the run goes on).
+// writer must not touch), a file that is empty or begins as a run log does
+// (a /log naming a system file by mistake must not cut it), and, where
+// `permissionsEnforced`, an owner that is an administrator, SYSTEM or the
+// writer itself (anyone else may have planted it, and may read or change it
+// while the run goes on).
 bool MayWriteLogThrough(const LogFileFacts& facts, bool permissionsEnforced);
 
 // The fresh name beside `path` that a refused log goes to: "-<pid>" before

@@ -35,8 +35,9 @@ namespace {
 // there leads to. `existed`: the name was taken before.
 UniqueFile OpenLogName(const std::u16string& path, DWORD access, DWORD disposition, bool* existed) {
     // Others may read the log while the run goes on, never write it.
-    UniqueFile file(CreateFileW(WidePtr(path), access | READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    UniqueFile file(CreateFileW(WidePtr(path), access | FILE_READ_DATA | READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     *existed = file && GetLastError() == ERROR_ALREADY_EXISTS;
     return file;
 }
@@ -63,6 +64,13 @@ bool OwnerIsTrusted(HANDLE file) {
     return trusted;
 }
 
+// Read from the start, as just opened.
+bool BeginsAsRunLog(HANDLE file) {
+    char head[kRunLogStartBytes] = {};
+    DWORD read = 0;
+    return ReadFile(file, head, sizeof head, &read, nullptr) && IsRunLogStart(std::string_view(head, read));
+}
+
 // Wine 8 reports a Unix symbolic link as a reparse point only by name.
 LogFileFacts FactsOf(HANDLE file, const std::u16string& path) {
     LogFileFacts facts;
@@ -74,6 +82,7 @@ LogFileFacts FactsOf(HANDLE file, const std::u16string& path) {
                          (byName != INVALID_FILE_ATTRIBUTES && (byName & FILE_ATTRIBUTE_REPARSE_POINT));
     facts.Links = info.nNumberOfLinks;
     facts.OwnerTrusted = OwnerIsTrusted(file);
+    facts.BeginsAsRunLog = BeginsAsRunLog(file);
     return facts;
 }
 
@@ -100,6 +109,8 @@ UniqueFile OpenCheckedLog(const std::u16string& path, DWORD access, bool truncat
     if (!file || !existed || MayWriteLogThrough(FactsOf(file.Get(), path), SystemEnforcesPermissions())) {
         if (file && truncate)
             TruncateToEmpty(file.Get());
+        else if (file)
+            SetFilePointerEx(file.Get(), LARGE_INTEGER{}, nullptr, FILE_END);  // past what the check read
         return file;
     }
     file.Reset();
@@ -118,7 +129,7 @@ bool OpenLog(const std::u16string& path, DWORD access, bool truncate) {
         if (used == path)
             return true;
         g_note = u"log written to " + used + u": " + path +
-                 u" was refused, a link, a file of several names or not an administrator's";
+                 u" was refused, a link, a file of several names, not an administrator's or not a log";
     }
     TellStandardError(g_note);
     WriteLogLine("error", g_note);

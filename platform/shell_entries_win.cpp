@@ -110,7 +110,9 @@ bool AddRunEntry(const std::u16string& programPath, RunScope scope) {
     std::u16string valueName = BaseNameOfPath(RunEntryCommandLine(programPath));
     if (valueName.empty())
         return false;
-    UniqueKey run = OpenRegistryKey(RunRoot(scope), kRunPath, KEY_SET_VALUE);
+    // A system without the key (a trimmed image, a fresh user) still starts
+    // what is registered once the key is there.
+    UniqueKey run = CreateRegistryKey(RunRoot(scope), kRunPath);
     return run && SetStringValue(run.Get(), WidePtr(valueName), Quoted(programPath) + u" -h");
 }
 
@@ -135,6 +137,17 @@ std::optional<std::u16string> RunEntryData(const std::u16string& commandLine, Ru
         return std::nullopt;
     UniqueKey run = OpenRegistryKey(RunRoot(scope), kRunPath, KEY_QUERY_VALUE);
     return run ? QueryStringValue(run.Get(), WidePtr(valueName)) : std::nullopt;
+}
+
+std::optional<UninstallEntryPlaces> UninstallEntryPlacesOf(const std::u16string& displayName) {
+    if (!IsPlainKeyName(displayName))
+        return std::nullopt;
+    UniqueKey entry =
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, std::u16string(kUninstallPath) + u"\\" + displayName, KEY_QUERY_VALUE);
+    if (!entry)
+        return std::nullopt;
+    return UninstallEntryPlaces{QueryStringValue(entry.Get(), L"InstallLocation").value_or(u""),
+                                QueryStringValue(entry.Get(), L"UninstallString").value_or(u"")};
 }
 
 std::optional<std::u16string> UninstallEntryVersion(const std::u16string& displayName) {

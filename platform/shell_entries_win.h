@@ -70,9 +70,10 @@ enum class RunScope { CurrentUser, AllUsers };
 // BaseNameOfPath of RunEntryCommandLine(programPath) (the program's file name
 // up to its first full stop: "C:\App\Tray.exe" gives "Tray") holds
 // "\"<programPath>\" -h". Programs of the same name share the value, the
-// later write wins. Writes nothing when the Run key cannot be opened (it is
-// not created) or the value name would be empty. True when the value was
-// written.
+// later write wins. The Run key is created when it is missing. Writes
+// nothing when the value name would be empty; false, with the last error
+// set, when the key cannot be created or the value written. True when the
+// value was written.
 bool AddRunEntry(const std::u16string& programPath, RunScope scope = RunScope::CurrentUser);
 
 // Deletes the Run value of a recorded, unquoted command line
@@ -91,3 +92,12 @@ std::optional<std::u16string> RunEntryData(const std::u16string& commandLine, Ru
 // The "DisplayVersion" of the Add/Remove Programs entry `displayName`: the
 // version an installation left there. Absent as for DesktopMenuCommand.
 std::optional<std::u16string> UninstallEntryVersion(const std::u16string& displayName);
+
+// The places the Add/Remove Programs entry `displayName` names, as stored
+// ("UninstallString" quoted); a missing or unreadable value is empty.
+// Absent when the entry is missing or the name is not a plain key name.
+struct UninstallEntryPlaces {
+    std::u16string InstallLocation;
+    std::u16string UninstallString;
+};
+std::optional<UninstallEntryPlaces> UninstallEntryPlacesOf(const std::u16string& displayName);

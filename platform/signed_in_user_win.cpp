@@ -14,14 +14,16 @@ UniqueKernelHandle OwnToken() {
 
 }  // namespace
 
-bool IsElevatedProcess() {
-    UniqueKernelHandle token = OwnToken();
-    if (!token)
-        return false;
+bool IsElevatedToken(HANDLE token) {
     TOKEN_ELEVATION elevation = {};
     DWORD size = 0;
-    return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+    return token && GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) &&
            elevation.TokenIsElevated != 0;
+}
+
+bool IsElevatedProcess() {
+    UniqueKernelHandle token = OwnToken();
+    return token && IsElevatedToken(token.Get());
 }
 
 bool RunsAsLocalSystem() {

@@ -8,8 +8,11 @@
 #include "platform/process_control_win.h"
 #include "platform/unique_handle_win.h"
 
-// True when this process's token is elevated (TokenElevation); false when it
+// True when `token` (queryable) is elevated (TokenElevation); false when it
 // is not or cannot be read.
+bool IsElevatedToken(HANDLE token);
+
+// IsElevatedToken of this process's token.
 bool IsElevatedProcess();
 
 // True when this process runs as LocalSystem (the token user's SID, judged by

@@ -30,14 +30,30 @@ bool IsProvenOutsideTheFolder(const ActionRecord& record, const RemovalPlaces& p
         case DesktopMenuRecord:
         case DesktopShortcutRecord:
         case ProgramsShortcutRecord:
+            return true;
         case RegistryKeyRecord:
         case UninstallEntryRecord:
-            return true;
+            return places.UninstallEntryInFolder;
         case DirectoryRecord:
             return IsInsideAny(RecordText(record), places.ShortcutFolders);
         default:
             return false;
     }
+}
+
+bool UninstallEntryNamesFolder(std::u16string_view installLocation,
+                               std::u16string_view uninstallString,
+                               std::u16string_view folder) {
+    if (!folder.empty() && (EqualPathText(installLocation, folder) || IsPathInside(installLocation, folder)))
+        return true;
+    std::u16string_view program = uninstallString;
+    if (!program.empty() && program.front() == u'"') {
+        program.remove_prefix(1);
+        program = program.substr(0, program.find(u'"'));
+    } else {
+        program = program.substr(0, program.find(u' '));
+    }
+    return IsPathInside(program, folder);
 }
 
 bool IsRecordedBatch(const std::u16string& path, const LoggedFiles& files) {

@@ -23,12 +23,21 @@ enum class FoundRecordVerdict {
 
 // True for the kinds whose identity is proven without reading the
 // installation folder: a service (its configured program), a Run value (its
-// data), a desktop menu entry (its command), a shortcut (its target), the
-// product key and the Add/Remove Programs entry (fixed names of the product),
-// and a folder made inside the Programs or desktop folders. Files, batches,
-// system-folder files (proven only by bytes read from the folder) and the
-// installation's own folders are not.
+// data), a desktop menu entry (its command), a shortcut (its target), a
+// folder made inside the Programs or desktop folders, and the product key and
+// the Add/Remove Programs entry when that entry names a place inside the
+// folder (places.UninstallEntryInFolder: their names alone are the product's
+// wherever it lies, and another installation of it may own them). Files,
+// batches, system-folder files (proven only by bytes read from the folder)
+// and the installation's own folders are not.
 bool IsProvenOutsideTheFolder(const ActionRecord& record, const RemovalPlaces& places);
+
+// True when an Add/Remove Programs entry's "InstallLocation" is `folder` or
+// lies inside it, or its "UninstallString" (a program path, quoted or not,
+// then arguments) starts a program inside `folder`.
+bool UninstallEntryNamesFolder(std::u16string_view installLocation,
+                               std::u16string_view uninstallString,
+                               std::u16string_view folder);
 
 // True when `path` ends in ".bat" (letter case ignored) and `files` records it.
 bool IsRecordedBatch(const std::u16string& path, const LoggedFiles& files);

@@ -386,16 +386,31 @@ uint64_t SystemMilliseconds() {
 // when one fails.
 bool FoundFolderPasses(const UninstallLog& log) {
     const bool enforced = SystemEnforcesPermissions();
-    const std::vector<std::u16string> folders = InstallFolderChain(log.BaseFolder, log.Company, log.Product);
+    const FolderChain chain = InstallFolderChain(log.BaseFolder, log.Company, log.Product);
     if (!enforced)
-        WriteLogLine("removal", u"folder permissions of " + folders.back() +
+        WriteLogLine("removal", u"folder permissions of " + chain.Folders.back() +
                                     u" not checked: this system enforces none (links are)");
-    const std::optional<FolderRefusal> refusal = FirstRefusedFolderOf(folders, enforced);
+    const std::optional<FolderRefusal> refusal = FirstRefusedFolderOf(chain, enforced);
     if (!refusal)
         return true;
-    WriteLogLine("removal", u"folder check failed: " + FolderRefusalText(refusal->Verdict) + folders[refusal->Index] +
+    WriteLogLine("removal", u"folder check failed: " + FolderRefusalText(refusal->Verdict) +
+                                chain.Folders[refusal->Index] +
                                 u"; only what the machine proves is the product's is undone, no batch runs and "
                                 u"no file of that folder is deleted");
+    return false;
+}
+
+// Whether the Add/Remove Programs entry the log records names a place in
+// `folder` on this machine: only then are that entry and the product key,
+// whose names alone say nothing of where the product lies, this folder's.
+bool UninstallEntryNamesLogFolder(const UninstallLog& log, const std::u16string& folder) {
+    for (const ActionRecord& record : log.Records.Records) {
+        if (record.Type != UninstallEntryRecord)
+            continue;
+        const std::optional<UninstallEntryPlaces> entry = UninstallEntryPlacesOf(RecordText(record));
+        if (entry && UninstallEntryNamesFolder(entry->InstallLocation, entry->UninstallString, folder))
+            return true;
+    }
     return false;
 }
 
@@ -443,6 +458,8 @@ RemovalResult RunRemoval(const std::u16string& logPath, const RemovalOptions& op
     context->Places = ResolvePlaces(folder);
     context->Files = IndexLoggedFiles(context->Log, folder, LongPathOf);
     context->FolderTrusted = FoundFolderPasses(context->Log);
+    if (!context->FolderTrusted)
+        context->Places.UninstallEntryInFolder = UninstallEntryNamesLogFolder(context->Log, folder);
     context->Batches = {options.Clock ? options.Clock : SystemMilliseconds, kDriverBatchLimitMs,
                         options.BatchesTotalMs};
     context->Policy = FoundLogPolicy(*context);

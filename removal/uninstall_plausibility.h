@@ -25,6 +25,9 @@ struct RemovalPlaces {
     std::u16string InstallFolder;                 // the folder the log was found in
     std::u16string SystemFolder;                  // system-folder files lie directly in it
     std::vector<std::u16string> ShortcutFolders;  // the user's and the common Programs menu and desktop
+    // The log's Add/Remove Programs entry, as the machine holds it, names a
+    // place inside InstallFolder (UninstallEntryNamesFolder).
+    bool UninstallEntryInFolder = false;
 };
 
 // True when `a` and `b` are equal with ASCII letters compared without regard

@@ -4,6 +4,7 @@
 
 #include "engine/install_sequence_win.h"
 #include "engine/install_worker_win.h"
+#include "platform/base_folder_text_win.h"
 #include "platform/product_constants.h"
 #include "platform/text_win.h"
 #include "records/install_path.h"
@@ -352,8 +353,18 @@ void CTrovalisInstallV7Dlg::BrowseForInstallFolder() {
     // after Install (or after the dialog ended) comes too late to count.
     if (!folder || Ended() || InstallBegun())
         return;
+    // The picker also offers network folders and libraries: only a plain
+    // folder on a local fixed drive may hold programs run with these rights.
+    const std::optional<std::u16string> canonical = JudgeBaseFolderText(*folder);
+    if (!canonical) {
+        ShowProblem(
+            L"This folder cannot hold the installation. Please choose a folder on a local fixed drive "
+            L"whose names contain none of & ^ ( ) ! %.",
+            L"此目录不能用于安装，请选择本地固定磁盘上名称不含 & ^ ( ) ! % 的目录。");
+        return;
+    }
     std::u16string company = state_->Tree ? state_->Company : std::u16string();
-    std::optional<InstallPathChoice> choice = InstallPathForFolder(*folder, company, state_->Product);
+    std::optional<InstallPathChoice> choice = InstallPathForFolder(*canonical, company, state_->Product);
     if (!choice) {
         ShowProblem(L"The installation path would be longer than 259 characters. Please choose a shorter folder.",
                     L"安装路径超过 259 个字符，请选择较短的目录。");

@@ -9,6 +9,7 @@
 #include "app/installer/quiet_install_win.h"
 #include "config/unattended_config.h"
 #include "engine/package_resource_win.h"
+#include "platform/base_folder_text_win.h"
 #include "platform/known_folders_win.h"
 #include "platform/run_log.h"
 #include "platform/signed_in_user_win.h"
@@ -52,8 +53,7 @@ void LogResolution(const ResolvedOptions& resolved) {
 
 ExitCode RunWindow(std::shared_ptr<InstallerState> state, bool loaded, const ResolvedOptions& resolved) {
     if (resolved.UnfitFolder)
-        WriteLogLine("error",
-                     u"the /dir folder cannot hold the installation folder; keeping " + resolved.Options.BaseFolder);
+        WriteLogLine("error", UnfitFolderText(resolved) + u"; keeping " + resolved.Options.BaseFolder);
     WindowStart start{std::move(state), loaded, resolved.Options, resolved.FullInstallPath, resolved.RequestedLangId};
     CTrovalisInstallV7App app(std::move(start));
     return static_cast<ExitCode>(RunApplication(app));
@@ -78,6 +78,7 @@ ExitCode RunInstaller(const CommandLineOptions& commandLine) {
     facts.UserLanguage = GetUserDefaultUILanguage();
     facts.ProgramFiles = &ProgramFilesFolder;
     facts.LocalSystem = RunsAsLocalSystem();
+    facts.FolderFacts = &BaseFolderTextFacts;
     const ResolvedOptions resolved = ResolveOptions(facts);
     LogResolution(resolved);
     if (resolved.Mode == RunMode::Quiet)

@@ -38,32 +38,85 @@ void TakeFolder(const InstallPathChoice& place, ResolvedOptions& resolved) {
     resolved.FullInstallPath = place.FullInstallPath;
 }
 
+// A folder named by /dir or script.ini: its canonical form when its text is
+// allowed, else nothing and why.
+struct GivenFolder {
+    std::optional<std::u16string> Canonical;
+    FolderProblem Problem = FolderProblem::TooLong;
+};
+
+GivenFolder JudgeGivenFolder(const OptionFacts& facts, const std::u16string& text) {
+    if (text.empty())
+        return {};
+    if (facts.FolderFacts) {
+        if (std::optional<std::u16string> canonical = CanonicalBaseFolder(text, facts.FolderFacts(text)))
+            return {std::move(canonical)};
+    }
+    return {std::nullopt, FolderProblem::NotAllowed};
+}
+
+void MarkUnfit(ResolvedOptions& resolved, const std::u16string& text, FolderProblem problem) {
+    if (resolved.UnfitFolder)
+        return;  // the first folder refused is the one asked for
+    resolved.UnfitFolder = text;
+    resolved.UnfitProblem = problem;
+}
+
+// The installation place of a folder from /dir or script.ini, or nothing
+// with the folder marked unfit.
+std::optional<InstallPathChoice> PlaceOfGivenFolder(const OptionFacts& facts,
+                                                    const std::u16string& text,
+                                                    ResolvedOptions& resolved) {
+    const GivenFolder given = JudgeGivenFolder(facts, text);
+    std::optional<InstallPathChoice> place;
+    if (given.Canonical)
+        place = InstallPathForFolder(*given.Canonical, facts.Company, facts.Product);
+    if (!place)
+        MarkUnfit(resolved, text, given.Problem);
+    return place;
+}
+
 // The window can still let the user choose: a /dir that does not fit gives
 // way to script.ini's folder or the default, shown as the page shows paths.
+// A script.ini folder whose text is refused gives way to the default.
 void ResolveWindowFolder(const OptionFacts& facts, ResolvedOptions& resolved) {
     if (const std::optional<std::u16string>& dir = facts.CommandLine.Dir) {
-        if (std::optional<InstallPathChoice> chosen = InstallPathForFolder(*dir, facts.Company, facts.Product)) {
+        if (std::optional<InstallPathChoice> chosen = PlaceOfGivenFolder(facts, *dir, resolved)) {
             TakeFolder(*chosen, resolved);
             Record(resolved, u"BaseFolder", chosen->BaseFolder, OptionSource::CommandLine, u"/dir");
             return;
         }
-        resolved.UnfitFolder = *dir;
     }
-    const std::u16string base = facts.Script ? facts.Script->Path : BuiltInFolder(facts);
-    TakeFolder(CutInstallPath(base, facts.Company, facts.Product), resolved);
-    RecordScriptOrDefault(facts, resolved, u"BaseFolder", resolved.Options.BaseFolder);
+    if (facts.Script) {
+        const GivenFolder given = JudgeGivenFolder(facts, facts.Script->Path);
+        if (given.Canonical || given.Problem == FolderProblem::TooLong) {
+            TakeFolder(CutInstallPath(given.Canonical.value_or(facts.Script->Path), facts.Company, facts.Product),
+                       resolved);
+            Record(resolved, u"BaseFolder", resolved.Options.BaseFolder, OptionSource::ScriptIni, u"script.ini");
+            return;
+        }
+        MarkUnfit(resolved, facts.Script->Path, given.Problem);
+    }
+    TakeFolder(CutInstallPath(BuiltInFolder(facts), facts.Company, facts.Product), resolved);
+    Record(resolved, u"BaseFolder", resolved.Options.BaseFolder, OptionSource::BuiltIn, u"default");
 }
 
 // A quiet run cannot ask: the first folder named is the one, and it must fit.
 void ResolveQuietFolder(const OptionFacts& facts, ResolvedOptions& resolved) {
     const std::optional<std::u16string>& dir = facts.CommandLine.Dir;
-    const std::u16string base = dir ? *dir : facts.Script ? facts.Script->Path : BuiltInFolder(facts);
-    if (std::optional<InstallPathChoice> place = InstallPathForFolder(base, facts.Company, facts.Product)) {
-        TakeFolder(*place, resolved);
+    std::optional<InstallPathChoice> place;
+    if (dir || facts.Script) {
+        const std::u16string& text = dir ? *dir : facts.Script->Path;
+        place = PlaceOfGivenFolder(facts, text, resolved);
+        resolved.Options.BaseFolder = text;
     } else {
-        resolved.Options.BaseFolder = base;
-        resolved.UnfitFolder = base;
+        resolved.Options.BaseFolder = BuiltInFolder(facts);
+        place = InstallPathForFolder(resolved.Options.BaseFolder, facts.Company, facts.Product);
+        if (!place)
+            MarkUnfit(resolved, resolved.Options.BaseFolder, FolderProblem::TooLong);
     }
+    if (place)
+        TakeFolder(*place, resolved);
     if (dir)
         Record(resolved, u"BaseFolder", resolved.Options.BaseFolder, OptionSource::CommandLine, u"/dir");
     else
@@ -126,6 +179,16 @@ ResolvedOptions ResolveOptions(const OptionFacts& facts) {
     ResolveAllUsers(facts, resolved);
     ResolveLicense(facts, resolved);
     return resolved;
+}
+
+std::u16string UnfitFolderText(const ResolvedOptions& resolved) {
+    if (resolved.UnfitProblem == FolderProblem::NotAllowed)
+        return u"the base folder is refused (an absolute path on a local fixed drive is required, of plain names "
+               u"without & ^ ( ) ! %): " +
+               *resolved.UnfitFolder;
+    return u"the base folder cannot hold the installation folder (empty, or longer than 259 characters with "
+           u"company and product): " +
+           *resolved.UnfitFolder;
 }
 
 std::u16string OptionLogText(const OptionSetting& setting) {

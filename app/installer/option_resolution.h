@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/unattended_config.h"
+#include "platform/base_folder_text.h"
 #include "records/installer_state.h"
 #include "records/run_outcome.h"
 
@@ -39,6 +40,15 @@ struct OptionFacts {
     // The built-in base folder (Program Files). Called at most once, and only
     // when no higher source names a folder the run may take.
     std::function<std::u16string()> ProgramFiles;
+    // What Windows says of a base folder's text from /dir or script.ini
+    // (BaseFolderTextFacts). Without it every such folder is refused.
+    std::function<FolderTextFacts(const std::u16string&)> FolderFacts;
+};
+
+// Why a base folder that was asked for is not taken.
+enum class FolderProblem {
+    TooLong,     // empty, or cannot hold Company\Product within 259 units
+    NotAllowed,  // not a plain absolute path on a local fixed drive (CanonicalBaseFolder)
 };
 
 // One resolved setting, as the log shows it.
@@ -58,9 +68,11 @@ struct ResolvedOptions {
     uint32_t RequestedLangId = 0;    // the language asked for before narrowing; the licence text follows it
     bool LicenseAccepted = false;    // by /accept-license or script.ini (a window run asks the user instead)
     // A base folder that was asked for but cannot hold Company\Product within
-    // 259 units. A quiet run refuses to install; the window keeps the folder of
-    // script.ini or the default and names the refused one here.
+    // 259 units, or whose text is refused (UnfitProblem says which). A quiet
+    // run refuses to install; the window keeps the folder of script.ini or the
+    // default and names the refused one here.
     std::optional<std::u16string> UnfitFolder;
+    FolderProblem UnfitProblem = FolderProblem::TooLong;
     std::vector<OptionSetting> Settings;  // every setting of the run, in the log's order
 };
 
@@ -71,7 +83,9 @@ RunMode ChooseRunMode(const CommandLineOptions& commandLine, const std::optional
 // Resolves every option of the run. Precedence: the command line over
 // script.ini over the package over the built-in defaults. The base folder:
 // /dir, else script.ini's Path, else Program Files; the language: script.ini's
-// Lang, else the user's, narrowed to 2052 or 1033; ShowPanel and HID:
+// Lang, else the user's, narrowed to 2052 or 1033; a folder from /dir or
+// script.ini is taken in its canonical form, and only when
+// CanonicalBaseFolder accepts it; ShowPanel and HID:
 // script.ini's, else a visible panel (a hidden one for a quiet run) and one
 // batch run; the licence: /accept-license or script.ini's Agree; company and
 // product: the package's; the placement for all users: /allusers, else when
@@ -79,6 +93,10 @@ RunMode ChooseRunMode(const CommandLineOptions& commandLine, const std::optional
 // path fits; the window takes script.ini's or the default folder as the page
 // shows it (cut to 259 units). Never fails.
 ResolvedOptions ResolveOptions(const OptionFacts& facts);
+
+// The log text of a refused base folder (resolved.UnfitFolder, which must
+// be set), naming the folder and the rule it fails.
+std::u16string UnfitFolderText(const ResolvedOptions& resolved);
 
 // The log text of one setting: "option BaseFolder=D:\Apps from /dir".
 std::u16string OptionLogText(const OptionSetting& setting);

@@ -40,11 +40,9 @@ ExitCode RunQuietInstall(const std::shared_ptr<InstallerState>& state,
                          const ResolvedOptions& options,
                          const CommandLineOptions& commandLine) {
     if (options.UnfitFolder) {
-        WriteLogLine("error",
-                     u"the base folder cannot hold the installation folder (empty, or longer than 259 "
-                     u"characters with company and product): " +
-                         *options.UnfitFolder);
-        return commandLine.Dir ? ExitCode::InvalidCommandLine : ExitCode::Failed;
+        WriteLogLine("error", UnfitFolderText(options));
+        const bool refusedText = options.UnfitProblem == FolderProblem::NotAllowed;
+        return commandLine.Dir || refusedText ? ExitCode::InvalidCommandLine : ExitCode::Failed;
     }
     if (!options.LicenseAccepted) {
         WriteLogLine("error",

@@ -128,7 +128,10 @@ int Remove(const std::string& id) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    RestrictDllSearchToSystem32();
+    if (!RestrictDllSearchToSystem32()) {
+        Print(GetStdHandle(STD_ERROR_HANDLE), kLibrarySearchRefusedText);
+        return kLibrarySearchRefusedExitCode;
+    }
     AppendToFile(PathBesideExe(kLogName), LogLine(argc, argv));
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"install" && argc == 4)

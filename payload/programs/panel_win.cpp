@@ -135,7 +135,9 @@ HWND CreatePanelWindow(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    RestrictDllSearchToSystem32();
+    // Started at every logon, hidden: nobody would answer a message box.
+    if (!RestrictDllSearchToSystem32())
+        return kLibrarySearchRefusedExitCode;
     HWND window = CreatePanelWindow(instance);
     if (!window)
         return 1;

@@ -94,7 +94,11 @@ void PrintUsage() {
 }  // namespace
 
 int wmain() {
-    RestrictDllSearchToSystem32();
+    // Runs as LocalSystem: it does not start at all rather than load what
+    // anyone could plant beside it (the service manager reports the failed
+    // start).
+    if (!RestrictDllSearchToSystem32())
+        return kLibrarySearchRefusedExitCode;
     wchar_t name[] = L"";  // ignored for an own-process service
     SERVICE_TABLE_ENTRYW table[] = {{name, ServiceMain}, {nullptr, nullptr}};
     if (StartServiceCtrlDispatcherW(table))

@@ -281,6 +281,23 @@ TEST_F(ShellEntriesTest, AllUsersRunEntryLivesInTheMachineRunKey) {
     EXPECT_TRUE(RunValue(L"Tray").has_value());
 }
 
+// A machine whose HKLM has no Run key yet (HKLM redirected to an empty
+// scratch key here) gets the key with the value, not a silent nothing.
+TEST_F(ShellEntriesTest, AllUsersRunEntryCreatesAMissingRunKey) {
+    constexpr wchar_t kScratch[] = L"Software\\ShellEntriesTestMachine";
+    HKEY scratch = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, scratch), ERROR_SUCCESS);
+    const bool added = AddRunEntry(u"C:\\Maker\\Tray.exe", RunScope::AllUsers);
+    const std::optional<std::u16string> data = TerminatedText(HKEY_LOCAL_MACHINE, kRun, L"Tray");
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    RegCloseKey(scratch);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
+    EXPECT_TRUE(added);
+    EXPECT_EQ(data, std::optional<std::u16string>(u"\"C:\\Maker\\Tray.exe\" -h"));
+}
+
 // A program without an extension is still found again by its command line.
 TEST_F(ShellEntriesTest, RunEntryOfProgramWithoutExtensionIsRemovedByCommandLine) {
     const std::u16string tray = u"C:\\Maker\\Tray";

@@ -52,7 +52,7 @@ TEST(FoundLogTrustTest, RefusedFolderLeavesOnlyWhatTheMachineProves) {
         {RunEntryRecord, inside + u" -h", false, FoundRecordVerdict::MayUndo},
         {DesktopShortcutRecord, u"C:\\Programs\\Panel", false, FoundRecordVerdict::MayUndo},
         {DesktopMenuRecord, u"Zorvanelle Panel", false, FoundRecordVerdict::MayUndo},
-        {UninstallEntryRecord, u"ZorvanelleV7", false, FoundRecordVerdict::MayUndo},
+        {UninstallEntryRecord, u"ZorvanelleV7", false, FoundRecordVerdict::FolderRefused},
         {DriverUninstallRecord, u"", false, FoundRecordVerdict::MayUndo},
     };
     const LoggedFiles files = FilesOf({kBatch});
@@ -60,6 +60,22 @@ TEST(FoundLogTrustTest, RefusedFolderLeavesOnlyWhatTheMachineProves) {
         SCOPED_TRACE(static_cast<int>(c.Type));
         EXPECT_EQ(JudgeFoundRecord(TextRecord(c.Type, c.Text), c.FolderTrusted, files, Places()), c.Verdict);
     }
+}
+
+// The Add/Remove Programs entry (and with it the product key) of a refused
+// folder goes only when the entry on the machine names a place inside it.
+TEST(FoundLogTrustTest, EntryOfARefusedFolderGoesOnlyWhenItNamesThatFolder) {
+    RemovalPlaces places = Places();
+    const ActionRecord entry = TextRecord(UninstallEntryRecord, u"ZorvanelleV7");
+    places.UninstallEntryInFolder = true;
+    EXPECT_EQ(JudgeFoundRecord(entry, false, FilesOf({}), places), FoundRecordVerdict::MayUndo);
+    const std::u16string folder = kFolder;
+    EXPECT_TRUE(UninstallEntryNamesFolder(folder, u"", folder));
+    EXPECT_TRUE(UninstallEntryNamesFolder(u"", u"\"" + folder + u"\\Uninstall.exe\"", folder));
+    EXPECT_TRUE(UninstallEntryNamesFolder(u"", folder + u"\\Uninstall.exe /quiet", folder));
+    EXPECT_FALSE(UninstallEntryNamesFolder(u"D:\\Other", u"\"D:\\Other\\Uninstall.exe\"", folder));
+    EXPECT_FALSE(UninstallEntryNamesFolder(folder + u"x", u"\"" + folder + u"x\\Uninstall.exe\"", folder));
+    EXPECT_FALSE(UninstallEntryNamesFolder(u"", u"", folder));
 }
 
 TEST(FoundLogTrustTest, BatchRunsOnlyAsABatFileTheLogRecords) {

@@ -431,6 +431,13 @@ TEST_F(PreviousVersionTest, LogBehindALinkRunsNoBatchButRemovesWhatTheMachinePro
     AppendTextRecord(log_.Records, DriverUninstallRecord, batch);
     ASSERT_TRUE(AddRunEntry(kPanelPath));
     AppendTextRecord(log_.Records, RunEntryRecord, RunEntryCommandLine(kPanelPath));
+    // The product's entry and key by name, but the entry is another
+    // installation's: it names a folder elsewhere.
+    ASSERT_TRUE(AddUninstallEntry(u"Zorvanelle", u"ZorvanelleV7", u"C:\\Elsewhere\\Uninstall.exe"));
+    AppendTextRecord(log_.Records, UninstallEntryRecord, u"ZorvanelleV7");
+    WriteProductKeyValues(true);
+    std::vector<uint8_t> key = EncodeKeyRecord(kLocalMachineRootValue, kProductKeyPath);
+    AppendRecord(log_.Records, RegistryKeyRecord, key.data(), static_cast<uint32_t>(key.size()));
     ASSERT_TRUE(SaveUninstallLog(log_, kFolder + u"\\uninstall.log"));
 
     RemoveInstallationByLog(kFolder + u"\\uninstall.log", state_, RecordReport);
@@ -440,6 +447,9 @@ TEST_F(PreviousVersionTest, LogBehindALinkRunsNoBatchButRemovesWhatTheMachinePro
     EXPECT_TRUE(Exists(kLinkTarget + u"\\ZorvanelleV7\\driver\\Uninstall.bat"));
     EXPECT_TRUE(Exists(kLinkTarget + u"\\ZorvanelleV7\\uninstall.log"));
     EXPECT_FALSE(RunValueExists(L"ZorvanellePanelV7"));
+    EXPECT_TRUE(UninstallEntryPlacesOf(u"ZorvanelleV7").has_value());
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProductKeyPath));
+    RemoveUninstallEntry(u"ZorvanelleV7");
 }
 
 // A batch the log does not record as one of its files is not run.

@@ -8,7 +8,10 @@
 #include "tools/pkgtool/pkgtool.h"
 
 int wmain(int argc, wchar_t** argv) {
-    RestrictDllSearchToSystem32();
+    if (!RestrictDllSearchToSystem32()) {
+        std::cerr << kLibrarySearchRefusedText << '\n';
+        return kLibrarySearchRefusedExitCode;
+    }
     // The listing is UTF-8; a console shows it right only in code page 65001.
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> args;

@@ -42,6 +42,13 @@ OptionFacts FactsOf(const Inputs& in, int* programFilesAsked = nullptr) {
             ++*programFilesAsked;
         return std::u16string(kProgramFiles);
     };
+    // As Windows would say: separators made backslashes, and N: a network drive.
+    facts.FolderFacts = [](const std::u16string& text) {
+        FolderTextFacts folder{text, !text.empty() && text[0] != u'N', u""};
+        for (char16_t& unit : folder.FullPath)
+            unit = unit == u'/' ? u'\\' : unit;
+        return folder;
+    };
     return facts;
 }
 
@@ -162,6 +169,39 @@ TEST(OptionResolutionTest, UnfitDirIsRefusedQuietlyAndReplacedInTheWindow) {
     EXPECT_EQ(window.UnfitFolder, tooLong);
     EXPECT_EQ(window.Options.BaseFolder, u"D:\\Ini");
     EXPECT_EQ(Narrow(LogLineOf(window, u"BaseFolder")), "option BaseFolder=D:\\Ini from script.ini");
+}
+
+// A folder text that is not a plain absolute path on a local fixed drive is
+// never taken: a quiet run stops, the window falls back and names it.
+TEST(OptionResolutionTest, RefusedFolderTextsAreNeverTaken) {
+    for (const char16_t* text : {u"Apps\\x", u"N:\\Apps", u"C:\\a%TEMP%", u"\\\\server\\share"}) {
+        const ResolvedOptions quiet = ResolveOptions(FactsOf({kQuiet | kAccept, text}));
+        EXPECT_EQ(quiet.UnfitFolder, text);
+        EXPECT_EQ(quiet.UnfitProblem, FolderProblem::NotAllowed);
+        EXPECT_TRUE(quiet.FullInstallPath.empty());
+        EXPECT_NE(UnfitFolderText(quiet).find(text), std::u16string::npos);
+
+        OptionFacts fromScript = FactsOf({kQuiet | kAgree});
+        fromScript.Script->Path = text;
+        EXPECT_EQ(ResolveOptions(fromScript).UnfitFolder, text);
+
+        const ResolvedOptions window = ResolveOptions(FactsOf({kScript, text}));
+        EXPECT_EQ(window.UnfitFolder, text);
+        EXPECT_EQ(window.Options.BaseFolder, u"D:\\Ini");
+
+        fromScript.CommandLine.Quiet = false;
+        const ResolvedOptions windowScript = ResolveOptions(fromScript);
+        EXPECT_EQ(windowScript.UnfitFolder, text);
+        EXPECT_EQ(Narrow(LogLineOf(windowScript, u"BaseFolder")), "option BaseFolder=C:\\Program Files from default");
+    }
+}
+
+// A folder is used as GetFullPathNameW gives it, which the service manager
+// and cmd then see as it is.
+TEST(OptionResolutionTest, GivenFoldersAreTakenInTheirCanonicalForm) {
+    const ResolvedOptions resolved = ResolveOptions(FactsOf({kQuiet | kAccept, u"E:/Cmd"}));
+    EXPECT_EQ(resolved.Options.BaseFolder, u"E:\\Cmd");
+    EXPECT_EQ(resolved.FullInstallPath, u"E:\\Cmd\\Zorvanelle\\ZorvanelleV7");
 }
 
 // Naming Program Files may start the shell: it is asked only when no other

@@ -44,6 +44,16 @@ check "/? gives 0" test "$(run "$Q" /?)" = 0
 timeout 60 wine "$Q" /? </dev/null >"$WINEPREFIX/stdout" 2>/dev/null
 check "/? prints the usage" grep -q '/accept-license' "$WINEPREFIX/stdout"
 
+echo "== a base folder whose text is refused"
+# Each would reach the service manager or cmd, which resolve it elsewhere:
+# relative, %VAR%, a cmd special character, a network path.
+for dir in 'Relative\Apps' '%ProgramData%\x' 'C:\A&B' '\\server\share'; do
+    rc=$(run "$Q" /quiet /accept-license "/log=C:\\quiet.log" "/dir=$dir")
+    check "/dir=$dir gives 87" test "$rc" = 87
+    check "its log names it" grep -qF "the base folder is refused (an absolute path on a local fixed drive is required, of plain names without & ^ ( ) ! %): $dir" "$log"
+done
+check "nothing was installed for them" test ! -e "$C/ProgramData/x" -a ! -e "$C/A&B" -a ! -e "$C/inst/Relative"
+
 echo "== licence"
 rc=$(run "$Q" /quiet "/log=C:\\quiet.log" '/dir=C:\NoLicence')
 check "a quiet run without the licence gives 1602" test "$rc" = 1602

@@ -145,6 +145,18 @@ TEST_F(SequenceInstallTest, StateWithoutPackageNamesOnlyReportsWorkerFinished) {
     }
 }
 
+// The uninstall log goes under the package's root folder, the checks look at
+// the product folder: a package whose two names differ installs nothing.
+TEST_F(SequenceInstallTest, PackageWhoseRootFolderIsNotItsProductInstallsNothing) {
+    ASSERT_TRUE(harness_.Load(DemoPackage()));
+    harness_.State().Tree->RootName = u"Elsewhere";
+    const MachineSnapshot before = TakeSnapshot(kFirstBase);
+    ASSERT_TRUE(harness_.Run(UnattendedOptions(kFirstBase)));
+    EXPECT_EQ(harness_.Codes(), std::vector<ProgressCode>{ProgressCode::WorkerFinished});
+    EXPECT_EQ(harness_.State().Outcome.load(), RunOutcome::Failed);
+    EXPECT_EQ(SnapshotDifference(before, TakeSnapshot(kFirstBase)), "");
+}
+
 // The worker keeps COM open across its shortcut steps: the links are still
 // made, and the thread is left as the worker found it, so the thread's own
 // CoInitialize afterwards is the first again.
