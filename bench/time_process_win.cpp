@@ -1,12 +1,22 @@
 // time_process.exe PROGRAM [ARGS...]: runs PROGRAM, waits for it and prints
 // "<milliseconds> <exit code>": the whole process, from CreateProcess until
 // it has ended, measured inside the Wine session.
+// time_process.exe --memory PROGRAM [ARGS...] adds a third field: the
+// program's peak private bytes in KB (PeakPagefileUsage, read from the ended
+// process's handle), or -1 when the system does not tell.
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdio>
 #include <string>
 
 int wmain(int argc, wchar_t** argv) {
+    const bool memory = argc > 1 && std::wstring(argv[1]) == L"--memory";
+    if (memory) {
+        --argc;
+        ++argv;
+    }
     // Quoted only where a blank needs it: some installers (NSIS's /D=) read
     // their switches unquoted.
     std::wstring commandLine;
@@ -29,9 +39,18 @@ int wmain(int argc, wchar_t** argv) {
     QueryPerformanceCounter(&end);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    const long long peakKb = GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters)
+                                 ? static_cast<long long>(counters.PeakPagefileUsage / 1024)
+                                 : -1;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-    std::printf("%.1f %lu\n", ms, static_cast<unsigned long>(code));
+    const double ms =
+        1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    if (memory)
+        std::printf("%.1f %lu %lld\n", ms, static_cast<unsigned long>(code), peakKb);
+    else
+        std::printf("%.1f %lu\n", ms, static_cast<unsigned long>(code));
     return 0;
 }
