@@ -6,8 +6,9 @@
 # file name and in a file's data (each repacked under the digest the intact
 # package carries, as a change after the build would leave it), one byte of
 # the digest and one of the compressed bytes flipped in place, and the
-# resource cut short. An installer carrying the stored (uncompressed)
-# package still installs.
+# resource cut short. Started without /quiet, it shows a message box and
+# exits 1620 once it is dismissed. An installer carrying the stored
+# (uncompressed) package still installs.
 #
 #   damaged_installer_test.sh --template DIR --scratch DIR --installer EXE --exit-code-of EXE
 #                             --snapshot EXE --replace EXE --package PKG --packed PKZ
@@ -70,6 +71,17 @@ for damage in script name data digest frame truncated; do
     check "the snapshot after is not empty" test -n "$after"
     same "the machine is unchanged" "$before" "$after"
 done
+
+echo "== damaged, with the window"
+# Started without /quiet: a message box instead of the page; once it is
+# dismissed the run ends with 1620, the machine untouched.
+(run 'C:\inst\Damaged.exe' >"$work/window-rc") &
+box=$(timeout 60 xdotool search --sync --onlyvisible --name 'Zorvanelle Driver Installation' 2>/dev/null | head -n 1)
+check "a message box is shown" test -n "$box"
+[ -n "$box" ] && { xdotool windowactivate --sync "$box" 2>/dev/null; xdotool key --window "$box" Return; }
+for i in $(seq 1 100); do [ -s "$work/window-rc" ] && break; sleep 0.2; done
+check "dismissed, the run exits 1620" test "$(cat "$work/window-rc")" = 1620
+same "the machine is unchanged" "$before" "$(snapshot)"
 rm -f "$inst/Damaged.exe"
 
 echo "== the stored package"
