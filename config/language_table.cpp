@@ -222,3 +222,9 @@ void FillLanguageTable(uint32_t langId, LanguageTable& table) {
             table.Slots[i + 1] = row[i];
     }
 }
+
+std::u16string_view DamagedInstallerText(uint32_t langId) {
+    if (ProductLanguageFor(langId) == kLangChinese)
+        return u"安装程序已损坏，请重新下载。";
+    return u"The installer is damaged. Please download it again.";
+}

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Slot numbers, 1 to 27. The comment names what the window does with the slot.
 enum class LanguageSlot : uint8_t {
@@ -73,3 +74,8 @@ const std::optional<std::u16string>& SlotText(const LanguageTable& table, Langua
 // 24 to 27 are filled for Chinese and English only and stay empty otherwise.
 // Cannot fail.
 void FillLanguageTable(uint32_t langId, LanguageTable& table);
+
+// The sentence a run shows (and logs, in English) when the package inside the
+// installer fails its integrity check: Chinese for 2052, English for every
+// other identifier, as the window's own language is chosen.
+std::u16string_view DamagedInstallerText(uint32_t langId);

@@ -87,6 +87,10 @@ std::optional<int32_t> ParseDecimalPrefix(std::string_view text);
 // widened text exceeds 259 units leaves the default in force.
 bool LoadUnattendedConfig(const std::u16string& path, UnattendedConfig& config);
 
+// Reads `path` as LoadUnattendedConfig does but never writes it back: for a
+// run that must end before it changes anything on the machine.
+bool PeekUnattendedConfig(const std::u16string& path, UnattendedConfig& config);
+
 // Windows layer. The full name of "script.ini" in the running program's
 // folder; std::nullopt when the program's own path cannot be had or the
 // result would not fit 259 units.

@@ -141,7 +141,10 @@ bool WriteDocumentBack(const TiXmlDocument& document, const std::u16string& path
 
 }  // namespace
 
-bool LoadUnattendedConfig(const std::u16string& path, UnattendedConfig& config) {
+namespace {
+
+// Reads and completes the file; writes it back only when `writeBack` is set.
+bool ReadUnattendedConfig(const std::u16string& path, UnattendedConfig& config, bool writeBack) {
     config = UnattendedConfig{};
     config.Path = ProgramFilesFolder();
     TiXmlDocument document;
@@ -153,9 +156,19 @@ bool LoadUnattendedConfig(const std::u16string& path, UnattendedConfig& config) 
             config.Path = std::move(*wide);
     }
     // The values read apply whether or not the completed file can be saved.
-    if (outcome.Changed)
+    if (writeBack && outcome.Changed)
         WriteDocumentBack(document, path);
     return true;
+}
+
+}  // namespace
+
+bool LoadUnattendedConfig(const std::u16string& path, UnattendedConfig& config) {
+    return ReadUnattendedConfig(path, config, true);
+}
+
+bool PeekUnattendedConfig(const std::u16string& path, UnattendedConfig& config) {
+    return ReadUnattendedConfig(path, config, false);
 }
 
 std::optional<std::u16string> ConfigPathBesideProgram() {

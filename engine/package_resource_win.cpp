@@ -17,3 +17,21 @@ bool FindPackageResource(HMODULE module, const uint8_t** data, size_t* size) {
     *size = length;
     return true;
 }
+
+PackageResourceState OpenPackageResource(HMODULE module, PackageResourceBytes* out) {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    if (!FindPackageResource(module, &data, &size))
+        return PackageResourceState::Missing;
+    out->Check = UnpackPackage(data, size, &out->Unpacked);
+    if (out->Check == ContainerCheck::Stored) {
+        out->Data = data;
+        out->Size = size;
+        return PackageResourceState::Ready;
+    }
+    if (out->Check != ContainerCheck::Intact)
+        return PackageResourceState::Damaged;
+    out->Data = out->Unpacked.data();
+    out->Size = out->Unpacked.size();
+    return PackageResourceState::Ready;
+}

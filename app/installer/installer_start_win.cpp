@@ -7,24 +7,60 @@
 
 #include "app/installer/option_resolution.h"
 #include "app/installer/quiet_install_win.h"
+#include "config/language_table.h"
 #include "config/unattended_config.h"
 #include "engine/package_resource_win.h"
 #include "platform/base_folder_text_win.h"
 #include "platform/known_folders_win.h"
+#include "platform/product_constants.h"
 #include "platform/run_log.h"
 #include "platform/signed_in_user_win.h"
+#include "platform/text.h"
 #include "platform/text_win.h"
 #include "ui/TrovalisInstallV7.h"
 #include "ui/dialog_framework_win.h"
 
 namespace {
 
-bool LoadOwnPackage(InstallerState& state) {
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-    // The resource lies in this program's own image, mapped for as long as
-    // the process runs: the files may point into it.
-    return FindPackageResource(nullptr, &data, &size) && LoadPackage(state, data, size, nullptr, PackageBytes::Borrow);
+// The package's bytes for the whole process: the resource in this program's
+// own image, mapped for as long as the process runs, or its expanded copy
+// here. Either way the files may point into them.
+PackageResourceBytes& OwnPackageBytes() {
+    static PackageResourceBytes bytes;
+    return bytes;
+}
+
+enum class OwnPackage { Loaded, Invalid, Damaged };
+
+OwnPackage LoadOwnPackage(InstallerState& state) {
+    PackageResourceBytes& bytes = OwnPackageBytes();
+    const PackageResourceState found = OpenPackageResource(nullptr, &bytes);
+    if (found == PackageResourceState::Damaged)
+        return OwnPackage::Damaged;
+    const bool loaded = found == PackageResourceState::Ready &&
+                        LoadPackage(state, bytes.Data, bytes.Size, nullptr, PackageBytes::Borrow);
+    return loaded ? OwnPackage::Loaded : OwnPackage::Invalid;
+}
+
+// A damaged download ends the run before it reads or writes anything else:
+// script.ini is only peeked at (for the window's language and whether anyone
+// is there to see a message box), never completed and written back.
+ExitCode RefuseDamagedInstaller(const CommandLineOptions& commandLine) {
+    WriteLogLine("error", std::u16string(DamagedInstallerText(kLangEnglish)) + u" (" +
+                              Utf8ToUtf16(ContainerCheckText(OwnPackageBytes().Check)) + u")");
+    if (commandLine.Quiet)
+        return ExitCode::BadPackage;
+    std::optional<UnattendedConfig> script;
+    std::optional<std::u16string> path = ConfigPathBesideProgram();
+    UnattendedConfig config;
+    if (path && GetFileAttributesW(WidePtr(*path)) != INVALID_FILE_ATTRIBUTES && PeekUnattendedConfig(*path, config))
+        script = config;
+    if (ChooseRunMode(commandLine, script) != RunMode::Window)
+        return ExitCode::BadPackage;
+    const uint32_t language = script ? script->LangId : GetUserDefaultUILanguage();
+    MessageBoxW(nullptr, WidePtr(std::u16string(DamagedInstallerText(language))),
+                reinterpret_cast<const wchar_t*>(kWindowTitle), MB_OK | MB_ICONERROR);
+    return ExitCode::BadPackage;
 }
 
 bool NamesProduct(const InstallerState& state) {
@@ -63,7 +99,10 @@ ExitCode RunWindow(std::shared_ptr<InstallerState> state, bool loaded, const Res
 
 ExitCode RunInstaller(const CommandLineOptions& commandLine) {
     auto state = std::make_shared<InstallerState>();
-    const bool loaded = LoadOwnPackage(*state);
+    const OwnPackage own = LoadOwnPackage(*state);
+    if (own == OwnPackage::Damaged)
+        return RefuseDamagedInstaller(commandLine);
+    const bool loaded = own == OwnPackage::Loaded;
     // The window shows what it can of any package; a quiet run installs
     // nothing from one that names no product, and leaves script.ini alone.
     if (commandLine.Quiet && !(loaded && NamesProduct(*state))) {

@@ -128,4 +128,11 @@ TEST_F(LanguageTableTest, SlotNamesAddressTheirNumbers) {
     EXPECT_EQ(SlotText(table_, LanguageSlot::InstallButtonLabel), std::optional<std::u16string>(u"Install"));
 }
 
+// Chinese for 2052 only, English for every other identifier, as the window.
+TEST_F(LanguageTableTest, DamagedInstallerTextFollowsTheWindowsLanguage) {
+    EXPECT_EQ(DamagedInstallerText(kLangChinese), u"安装程序已损坏，请重新下载。");
+    EXPECT_EQ(DamagedInstallerText(kLangEnglish), u"The installer is damaged. Please download it again.");
+    EXPECT_EQ(DamagedInstallerText(kLangGerman), DamagedInstallerText(kLangEnglish));
+}
+
 }  // namespace

@@ -68,12 +68,11 @@ TEST_F(PackageResourceTest, ResourceHoldsThePackageFileByteForByte) {
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), data));
 }
 
-TEST_F(PackageResourceTest, LoadPackageAcceptsTheResource) {
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-    ASSERT_TRUE(FindPackageResource(module_.Get(), &data, &size));
+TEST_F(PackageResourceTest, LoadPackageAcceptsTheOpenedResource) {
+    PackageResourceBytes bytes;
+    ASSERT_EQ(OpenPackageResource(module_.Get(), &bytes), PackageResourceState::Ready);
     InstallerState state;
-    ASSERT_TRUE(LoadPackage(state, data, size));
+    ASSERT_TRUE(LoadPackage(state, bytes.Data, bytes.Size));
     ASSERT_TRUE(state.Tree);
     EXPECT_FALSE(state.Tree->AllFiles.empty());
 }
@@ -81,11 +80,12 @@ TEST_F(PackageResourceTest, LoadPackageAcceptsTheResource) {
 TEST_F(PackageResourceTest, DemoPackageLoadsIntoTheShippedLayout) {
     if (!EMBEDS_DEMO_PACKAGE)
         GTEST_SKIP() << "the installer was built with another package";
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-    ASSERT_TRUE(FindPackageResource(module_.Get(), &data, &size));
+    PackageResourceBytes bytes;
+    ASSERT_EQ(OpenPackageResource(module_.Get(), &bytes), PackageResourceState::Ready);
+    // The demo package is shipped compressed.
+    EXPECT_EQ(bytes.Check, ContainerCheck::Intact);
     InstallerState state;
-    ASSERT_TRUE(LoadPackage(state, data, size));
+    ASSERT_TRUE(LoadPackage(state, bytes.Data, bytes.Size));
     const PackageTree& tree = *state.Tree;
     EXPECT_EQ(tree.RootName, u"ZorvanelleV7");
     EXPECT_EQ(state.Company, u"Zorvanelle");
@@ -114,6 +114,8 @@ TEST_F(PackageResourceTest, ModuleWithoutPackageHasNoResource) {
     const uint8_t* data = nullptr;
     size_t size = 0;
     EXPECT_FALSE(FindPackageResource(nullptr, &data, &size));
+    PackageResourceBytes bytes;
+    EXPECT_EQ(OpenPackageResource(nullptr, &bytes), PackageResourceState::Missing);
 }
 
 }  // namespace

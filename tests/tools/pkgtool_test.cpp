@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "records/package_container.h"
 #include "tools/package_writer.h"
 #include "tools/pkgtool/host_files.h"
 
@@ -80,8 +81,10 @@ class PkgtoolTest : public ::testing::Test {
         return result;
     }
 
-    // Builds m.manifest and the payload folder Demo into out.pkg.
-    RunResult Build() { return Run({"build", Name("m.manifest"), Name("Demo"), "-o", Name("out.pkg")}); }
+    // Builds m.manifest and the payload folder Demo into out.pkg, stored:
+    // most tests look at the stored layout itself.
+    RunResult Build() { return Run({"build", "--store", Name("m.manifest"), Name("Demo"), "-o", Name("out.pkg")}); }
+    RunResult BuildCompressed() { return Run({"build", Name("m.manifest"), Name("Demo"), "-o", Name("out.pkz")}); }
 
     std::vector<uint8_t> ReadPackage(std::string_view relative) {
         std::vector<uint8_t> bytes;
@@ -259,6 +262,31 @@ TEST_F(PkgtoolTest, ListRejectsAnInvalidPackageWithOneLine) {
     EXPECT_EQ(result.Err.find('\n'), result.Err.size() - 1) << result.Err;
 }
 
+TEST_F(PkgtoolTest, CompressedBuildExtractsToTheSameTreeAsStored) {
+    WriteDemoPayload("Demo");
+    Write("m.manifest", kDemoManifest);
+    ASSERT_EQ(BuildCompressed().Status, kExitOk);
+    EXPECT_TRUE(IsPackageContainer(ReadPackage("out.pkz").data(), ReadPackage("out.pkz").size()));
+    const RunResult extracted = Run({"extract", Name("out.pkz"), Name("x")});
+    ASSERT_EQ(extracted.Status, kExitOk) << extracted.Err;
+    EXPECT_EQ(ReadTree(Path("x/Demo")), ReadTree(Path("Demo")));
+}
+
+TEST_F(PkgtoolTest, ListRefusesADamagedCompressedPackageWithOneLine) {
+    WriteDemoPayload("Demo");
+    Write("m.manifest", kDemoManifest);
+    ASSERT_EQ(BuildCompressed().Status, kExitOk);
+    std::vector<uint8_t> bytes = ReadPackage("out.pkz");
+    bytes[bytes.size() / 2] ^= 1;
+    std::string error;
+    ASSERT_TRUE(WriteFileBytes(Path("bad.pkz"), bytes, &error));
+
+    const RunResult result = Run({"list", Name("bad.pkz")});
+    EXPECT_EQ(result.Status, kExitFailure);
+    EXPECT_EQ(result.Err, "pkgtool: " + Name("bad.pkz") +
+                              ": damaged package: " + ContainerCheckText(ContainerCheck::Mismatch) + "\n");
+}
+
 TEST_F(PkgtoolTest, ListOfAMissingFileFails) {
     const RunResult result = Run({"list", Name("none.pkg")});
     EXPECT_EQ(result.Status, kExitFailure);
@@ -330,7 +358,7 @@ TEST_F(PkgtoolTest, CommandLineMistakesExitWithStatusTwo) {
 TEST_F(PkgtoolTest, HelpPrintsUsageAndSucceeds) {
     const RunResult result = Run({"--help"});
     EXPECT_EQ(result.Status, kExitOk);
-    EXPECT_EQ(result.Out.rfind("usage: pkgtool build MANIFEST PAYLOAD_DIR -o PACKAGE\n", 0), 0u);
+    EXPECT_EQ(result.Out.rfind("usage: pkgtool build [--store] MANIFEST PAYLOAD_DIR -o PACKAGE\n", 0), 0u);
     EXPECT_EQ(result.Err, "");
 }
 

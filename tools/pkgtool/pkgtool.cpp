@@ -5,6 +5,8 @@
 #include "platform/text.h"
 #include "records/installer_state.h"
 #include "records/package.h"
+#include "records/package_container.h"
+#include "tools/package_pack.h"
 #include "tools/pkgtool/extract.h"
 #include "tools/pkgtool/host_files.h"
 #include "tools/pkgtool/listing.h"
@@ -18,15 +20,17 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: pkgtool build MANIFEST PAYLOAD_DIR -o PACKAGE\n"
+    "usage: pkgtool build [--store] MANIFEST PAYLOAD_DIR -o PACKAGE\n"
     "       pkgtool list PACKAGE\n"
     "       pkgtool extract PACKAGE DIR\n"
     "       pkgtool --help\n"
     "\n"
     "build    writes the package described by MANIFEST, with the contents of\n"
-    "         PAYLOAD_DIR as its file store (see tools/MANIFEST.md)\n"
+    "         PAYLOAD_DIR as its file store (see tools/MANIFEST.md), compressed\n"
+    "         with zstd and checksummed; --store writes it uncompressed\n"
     "list     shows the script, the file tree and the file list of PACKAGE\n"
     "extract  writes the file tree of PACKAGE to DIR/ROOT_NAME/...\n"
+    "list and extract read both forms, and refuse a damaged compressed one.\n"
 #ifdef _WIN32
     "\n"
     "A PACKAGE ending in .exe is read from that program's package resource.\n"
@@ -64,14 +68,21 @@ bool ReadManifest(const std::string& name, Manifest* manifest, std::ostream& err
     return errors.empty();
 }
 
-int Build(const std::string& manifestName,
-          const std::string& payloadName,
-          const std::string& outputName,
-          std::ostream& err) {
+// What "build" was asked for.
+struct BuildRequest {
+    std::string Manifest;
+    std::string Payload;
+    std::string Output;
+    bool Store = false;  // --store: the uncompressed form
+};
+
+int Build(const BuildRequest& request, std::ostream& err) {
+    const std::string& manifestName = request.Manifest;
+    const std::string& outputName = request.Output;
     Manifest manifest;
     if (!ReadManifest(manifestName, &manifest, err))
         return kExitFailure;
-    const fs::path payloadDir = PathFromUtf8(payloadName);
+    const fs::path payloadDir = PathFromUtf8(request.Payload);
     StoreFolder root;
     const std::u16string rootName = manifest.RootName ? *manifest.RootName : DefaultRootName(payloadDir);
     if (std::string error = ReadPayload(payloadDir, rootName, &root); !error.empty())
@@ -84,19 +95,30 @@ int Build(const std::string& manifestName,
         err << FormatManifestError(manifestName, problem) << "\n";
     if (!errors.empty())
         return kExitFailure;
+    if (!request.Store && (package = PackPackage(package)).empty())
+        return Failure(err, "the package cannot be compressed");
     std::string error;
     if (!WriteFileBytes(PathFromUtf8(outputName), package, &error))
         return Failure(err, outputName + ": " + error);
     return kExitOk;
 }
 
-// Reads and loads a package; on failure reports why and returns false.
+// Reads a package in either form and loads it; *bytes ends as the stored
+// form. On failure reports why and returns false.
 bool LoadNamedPackage(const std::string& name, std::vector<uint8_t>* bytes, InstallerState* state, std::ostream& err) {
     std::string error;
     if (!ReadPackageSource(PathFromUtf8(name), bytes, &error)) {
         Failure(err, name + ": " + error);
         return false;
     }
+    std::vector<uint8_t> content;
+    const ContainerCheck check = UnpackPackage(bytes->data(), bytes->size(), &content);
+    if (check != ContainerCheck::Stored && check != ContainerCheck::Intact) {
+        Failure(err, name + ": damaged package: " + ContainerCheckText(check));
+        return false;
+    }
+    if (check == ContainerCheck::Intact)
+        bytes->swap(content);
     if (!LoadPackage(*state, bytes->data(), bytes->size(), &error)) {
         Failure(err, name + ": invalid package: " + error);
         return false;
@@ -123,12 +145,15 @@ int Extract(const std::string& packageName, const std::string& dirName, std::ost
     return kExitOk;
 }
 
-// build's arguments: two positional names and "-o PACKAGE" anywhere.
+// build's arguments: two positional names, "-o PACKAGE" and "--store" anywhere.
 int RunBuild(const std::vector<std::string>& args, std::ostream& err) {
     std::vector<std::string> positional;
     std::string output;
+    bool store = false;
     for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i] != "-o")
+        if (args[i] == "--store")
+            store = true;
+        else if (args[i] != "-o")
             positional.push_back(args[i]);
         else if (i + 1 < args.size() && output.empty())
             output = args[++i];
@@ -137,7 +162,7 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& err) {
     }
     if (positional.size() != 2 || output.empty())
         return UsageError(err, "build needs MANIFEST, PAYLOAD_DIR and -o PACKAGE");
-    return Build(positional[0], positional[1], output, err);
+    return Build(BuildRequest{positional[0], positional[1], output, store}, err);
 }
 
 }  // namespace
