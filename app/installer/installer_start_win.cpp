@@ -7,6 +7,7 @@
 
 #include "app/installer/option_resolution.h"
 #include "app/installer/quiet_install_win.h"
+#include "app/run_contract.h"
 #include "config/unattended_config.h"
 #include "engine/package_resource_win.h"
 #include "platform/known_folders_win.h"
@@ -54,7 +55,9 @@ ExitCode RunWindow(std::shared_ptr<InstallerState> state, bool loaded, const Res
     if (resolved.UnfitFolder)
         WriteLogLine("error",
                      u"the /dir folder cannot hold the installation folder; keeping " + resolved.Options.BaseFolder);
-    WindowStart start{std::move(state), loaded, resolved.Options, resolved.FullInstallPath, resolved.RequestedLangId};
+    WindowStart start{std::move(state),         loaded,
+                      resolved.Options,         resolved.FullInstallPath,
+                      resolved.RequestedLangId, resolved.Mode == RunMode::Passive};
     CTrovalisInstallV7App app(std::move(start));
     return static_cast<ExitCode>(RunApplication(app));
 }
@@ -64,9 +67,10 @@ ExitCode RunWindow(std::shared_ptr<InstallerState> state, bool loaded, const Res
 ExitCode RunInstaller(const CommandLineOptions& commandLine) {
     auto state = std::make_shared<InstallerState>();
     const bool loaded = LoadOwnPackage(*state);
-    // The window shows what it can of any package; a quiet run installs
-    // nothing from one that names no product, and leaves script.ini alone.
-    if (commandLine.Quiet && !(loaded && NamesProduct(*state))) {
+    // The window shows what it can of any package; a quiet or passive run
+    // installs nothing from one that names no product, and leaves script.ini
+    // alone.
+    if (AsksNothing(commandLine) && !(loaded && NamesProduct(*state))) {
         WriteLogLine("error", u"the package inside the program is missing or damaged");
         return ExitCode::BadPackage;
     }
@@ -82,5 +86,9 @@ ExitCode RunInstaller(const CommandLineOptions& commandLine) {
     LogResolution(resolved);
     if (resolved.Mode == RunMode::Quiet)
         return RunQuietInstall(state, resolved, commandLine);
+    if (resolved.Mode == RunMode::Passive) {
+        if (std::optional<ExitCode> refused = RefuseRunThatCannotAsk(resolved, commandLine))
+            return *refused;
+    }
     return RunWindow(std::move(state), loaded, resolved);
 }
