@@ -46,11 +46,12 @@ void ShowUsage(const std::u16string& text, bool quiet, bool problem) {
 
 namespace {
 
-// A bad command line may still have asked for quiet: then no message box.
+// A bad command line may still have asked for quiet or passive: then no
+// message box.
 bool AsksForQuiet(const std::vector<std::u16string>& args, const std::vector<std::string_view>& switches) {
     for (const std::u16string& arg : args) {
         CommandLineParse one = ParseCommandLine({arg}, switches);
-        if (one.Ok && one.Options.Quiet)
+        if (one.Ok && AsksNothing(one.Options))
             return true;
     }
     return false;
@@ -69,7 +70,7 @@ CommandLineOptions ReadProgramCommandLine(const std::vector<std::u16string>& arg
                   AsksForQuiet(args, switches), true);
         *endNow = ExitCode::InvalidCommandLine;
     } else if (parse.Options.Help) {
-        ShowUsage(usage, parse.Options.Quiet, false);
+        ShowUsage(usage, AsksNothing(parse.Options), false);
         *endNow = ExitCode::Success;
     }
     return parse.Options;

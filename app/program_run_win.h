@@ -26,7 +26,7 @@ bool WriteToConsole(const std::u16string& text);
 void ShowUsage(const std::u16string& text, bool quiet, bool problem);
 
 // Reads the command line against `switches`. A bad one is shown with the
-// usage (no message box when some argument asked for quiet) and ends the run
+// usage (no message box when some argument asked for quiet or passive) and ends the run
 // with InvalidCommandLine; /? shows the usage and ends it with Success. The
 // options otherwise; `endNow` is then left empty.
 CommandLineOptions ReadProgramCommandLine(const std::vector<std::u16string>& args,
@@ -34,7 +34,8 @@ CommandLineOptions ReadProgramCommandLine(const std::vector<std::u16string>& arg
                                           std::u16string_view programName,
                                           std::optional<ExitCode>* endNow);
 
-// The run log's file: `requested` when given, else, when `quiet`, one named
+// The run log's file: `requested` when given, else, when `quiet` (a run
+// that asks nothing: /quiet or /passive), one named
 // `defaultName` in %ProgramData%\<company>\Logs for an elevated run
 // (platform/log_folder_win.h) or in %TEMP% otherwise; else none.
 std::optional<std::u16string> RunLogPath(const std::optional<std::u16string>& requested,

@@ -32,6 +32,8 @@ bool ApplySwitch(std::string_view name, const std::optional<std::u16string>& val
         return false;
     if (name == "quiet")
         options.Quiet = true;
+    else if (name == "passive")
+        options.Passive = true;
     else if (name == "accept-license")
         options.AcceptLicense = true;
     else if (name == "help")
@@ -45,7 +47,7 @@ bool ApplySwitch(std::string_view name, const std::optional<std::u16string>& val
     return true;
 }
 
-const std::string_view kAllNames[] = {"quiet", "accept-license", "allusers", "dir", "log", "help"};
+const std::string_view kAllNames[] = {"quiet", "passive", "accept-license", "allusers", "dir", "log", "help"};
 
 // The switch's canonical name, or empty when `text` names none.
 std::string_view NameOf(std::u16string_view text) {
@@ -82,13 +84,18 @@ CommandLineParse ParseCommandLine(const std::vector<std::u16string>& args,
     return parse;
 }
 
+bool AsksNothing(const CommandLineOptions& options) {
+    return options.Quiet || options.Passive;
+}
+
 const std::vector<std::string_view>& InstallerSwitches() {
-    static const std::vector<std::string_view> names = {"quiet", "accept-license", "allusers", "dir", "log", "help"};
+    static const std::vector<std::string_view> names = {"quiet", "passive", "accept-license", "allusers", "dir",
+                                                        "log",   "help"};
     return names;
 }
 
 const std::vector<std::string_view>& UninstallerSwitches() {
-    static const std::vector<std::string_view> names = {"quiet", "log", "help"};
+    static const std::vector<std::string_view> names = {"quiet", "passive", "log", "help"};
     return names;
 }
 
@@ -100,7 +107,9 @@ std::u16string UsageText(std::u16string_view programName, const std::vector<std:
     };
     static const Line kLines[] = {
         {"quiet", u"  /quiet            no window and no message; exit code and log tell the outcome\r\n"},
-        {"accept-license", u"  /accept-license   accept the licence agreement (a quiet install needs it)\r\n"},
+        {"passive", u"  /passive          the window shows the progress and asks nothing; closes by itself\r\n"},
+        {"accept-license",
+         u"  /accept-license   accept the licence agreement (a quiet or passive install needs it)\r\n"},
         {"allusers", u"  /allusers         Run value and shortcuts for all users (as when run as LocalSystem)\r\n"},
         {"dir", u"  /dir=FOLDER       base folder of the installation (wins over script.ini)\r\n"},
         {"log", u"  /log=FILE         write the log to FILE\r\n"},

@@ -21,10 +21,15 @@ struct CommandLineParse {
 // /log take their value after "=" and it must not be empty. Anything else -
 // an unknown switch, a value on a switch that takes none, a plain word - is a
 // bad command line. `allowed` lists the switch names the program knows
-// ("quiet", "accept-license", "allusers", "dir", "log", "help"; "?" is help's other
+// ("quiet", "passive", "accept-license", "allusers", "dir", "log", "help"; "?" is help's other
 // spelling); a switch outside it is unknown.
 CommandLineParse ParseCommandLine(const std::vector<std::u16string>& args,
                                   const std::vector<std::string_view>& allowed);
+
+// /quiet or /passive: the run asks nothing and shows no message box, its log
+// is written by default (RunLogPath) and the licence must be accepted
+// beforehand.
+bool AsksNothing(const CommandLineOptions& options);
 
 // The switch names each program knows.
 const std::vector<std::string_view>& InstallerSwitches();

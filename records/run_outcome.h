@@ -28,6 +28,7 @@ std::string_view ExitCodeMeaning(ExitCode code, RunKind kind = RunKind::Installa
 
 struct CommandLineOptions {
     bool Quiet = false;                 // /quiet: no window, no message box, no fixed pause
+    bool Passive = false;               // /passive: the window shows the progress and asks nothing
     bool AcceptLicense = false;         // /accept-license
     bool Help = false;                  // /? or /help
     bool AllUsers = false;              // /allusers: Run value and shortcuts for every user of the machine

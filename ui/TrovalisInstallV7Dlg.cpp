@@ -6,6 +6,7 @@
 #include "engine/install_worker_win.h"
 #include "platform/base_folder_text_win.h"
 #include "platform/product_constants.h"
+#include "platform/run_log.h"
 #include "platform/text_win.h"
 #include "records/install_path.h"
 #include "resources/resource_ids.h"
@@ -32,7 +33,8 @@ CTrovalisInstallV7Dlg::CTrovalisInstallV7Dlg(WindowStart start)
       state_(start.State ? std::move(start.State) : std::make_shared<InstallerState>()),
       options_(start.Options),
       licenseLangId_(start.LicenseLangId),
-      installAtOnce_(start.Options.Unattended),
+      installAtOnce_(start.Options.Unattended && !start.Passive),
+      passive_(start.Passive),
       packageLoaded_(start.PackageLoaded) {
     resourceInstance_ = GetModuleHandleW(nullptr);
     icon_ = LoadIconW(resourceInstance_, MAKEINTRESOURCEW(IDI_APP_ICON));
@@ -71,6 +73,8 @@ bool CTrovalisInstallV7Dlg::OnInitDialog() {
     ApplyStartLanguage();
     if (installAtOnce_)
         StartUnattended();
+    else if (passive_ && packageLoaded_ && graphics)
+        BeginInstall();  // as if Install had been pressed
 
     if (graphics && table_ && page_.InstallButton)
         DrawPageTexts(*graphics, page_, *table_);
@@ -335,6 +339,8 @@ void CTrovalisInstallV7Dlg::StartInteractiveInstall() {
     // No thread, no installation: say so and leave the window closable.
     exitCode_ = ExitCode::Failed;
     ShowProblem(L"The installation could not be started.", L"无法启动安装。");
+    if (passive_)
+        EndDialog(IDOK);  // nothing more will happen, and nobody is there to close it
 }
 
 void CTrovalisInstallV7Dlg::CloseOrCancel() {
@@ -377,6 +383,12 @@ void CTrovalisInstallV7Dlg::BrowseForInstallFolder() {
 
 void CTrovalisInstallV7Dlg::ShowProblem(const wchar_t* english, const wchar_t* chinese) {
     const wchar_t* text = language_.LangId == kLangChinese ? chinese : english;
+    if (passive_) {
+        // Nobody is asked to read it: the band shows it and the log keeps it.
+        WriteLogLine("error", FromWide(english));
+        ShowStatus(page_, text);
+        return;
+    }
     MessageBoxW(Window(), text, reinterpret_cast<const wchar_t*>(kWindowTitle), MB_OK | MB_ICONERROR);
 }
 
@@ -428,7 +440,12 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
         case ReportReactionKind::MessageBox:
             exitCode_ = ExitCode::Failed;
             failureShown_ = true;
-            MessageBoxW(Window(), WidePtr(reaction.Text), WidePtr(reaction.Caption), MB_OK);
+            // The report sink has logged it already; a passive run waits for
+            // nobody.
+            if (passive_)
+                ShowStatus(page_, WidePtr(reaction.Text));
+            else
+                MessageBoxW(Window(), WidePtr(reaction.Text), WidePtr(reaction.Caption), MB_OK);
             break;
         case ReportReactionKind::Finish:
             OnWorkerFinished();

@@ -1,7 +1,8 @@
 // The main dialog: one skinned page (language choice, installation path,
 // licence notice and link, close button, Install button in the status band)
 // that turns into the progress display once Install is pressed, or runs
-// hidden when script.ini accepts the licence. It shows the options the
+// hidden when script.ini accepts the licence, or at once and shown for
+// /passive (no message box: problems go to the status band and the log). It shows the options the
 // start-up resolved (ui/window_start.h) and resolves none itself.
 //
 // Lifecycle: Ready -> Starting (Install, StartTimer pending) -> Installing
@@ -100,6 +101,7 @@ class CTrovalisInstallV7Dlg : public CDialog {
 
     uint32_t licenseLangId_ = 0;  // the language the licence text is chosen for
     bool installAtOnce_ = false;  // script.ini accepted the licence: a hidden run
+    bool passive_ = false;        // /passive: installs at once, shown, with no message box
     bool failureShown_ = false;   // a failure report's message box was shown
     bool packageLoaded_ = false;
     ExitCode exitCode_ = ExitCode::Success;

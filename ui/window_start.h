@@ -21,4 +21,8 @@ struct WindowStart {
     InstallOptions Options;
     std::u16string FullInstallPath;  // BaseFolder\Company\Product, at most 259 units
     uint32_t LicenseLangId = 0;      // the language asked for; the licence text follows it
+    // /passive: the window shows itself, installs at once and asks nothing
+    // (the licence was accepted beforehand); failures go to the status band
+    // and the run log, and the window closes itself at the end.
+    bool Passive = false;
 };

@@ -5,6 +5,7 @@
 
 #include "app/installer/installer_start_win.h"
 #include "app/program_run_win.h"
+#include "app/run_contract.h"
 #include "app/run_result_win.h"
 #include "platform/dll_search_win.h"
 #include "platform/product_constants.h"
@@ -29,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         ReadProgramCommandLine(ProgramArguments(), InstallerSwitches(), kProgramName, &endNow);
     if (endNow)
         return static_cast<int>(*endNow);
-    if (std::optional<std::u16string> logPath = RunLogPath(options.Log, options.Quiet, kInstallLogFileName))
+    if (std::optional<std::u16string> logPath = RunLogPath(options.Log, AsksNothing(options), kInstallLogFileName))
         OpenRunLog(*logPath);
     LogProgramStart(kVersion);
 

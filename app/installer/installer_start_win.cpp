@@ -8,6 +8,7 @@
 #include "app/installer/option_resolution.h"
 #include "app/installer/quiet_install_win.h"
 #include "config/language_table.h"
+#include "app/run_contract.h"
 #include "config/unattended_config.h"
 #include "engine/package_resource_win.h"
 #include "platform/base_folder_text_win.h"
@@ -48,7 +49,7 @@ OwnPackage LoadOwnPackage(InstallerState& state) {
 ExitCode RefuseDamagedInstaller(const CommandLineOptions& commandLine) {
     WriteLogLine("error", std::u16string(DamagedInstallerText(kLangEnglish)) + u" (" +
                               Utf8ToUtf16(ContainerCheckText(OwnPackageBytes().Check)) + u")");
-    if (commandLine.Quiet)
+    if (AsksNothing(commandLine))
         return ExitCode::BadPackage;
     std::optional<UnattendedConfig> script;
     std::optional<std::u16string> path = ConfigPathBesideProgram();
@@ -90,7 +91,9 @@ void LogResolution(const ResolvedOptions& resolved) {
 ExitCode RunWindow(std::shared_ptr<InstallerState> state, bool loaded, const ResolvedOptions& resolved) {
     if (resolved.UnfitFolder)
         WriteLogLine("error", UnfitFolderText(resolved) + u"; keeping " + resolved.Options.BaseFolder);
-    WindowStart start{std::move(state), loaded, resolved.Options, resolved.FullInstallPath, resolved.RequestedLangId};
+    WindowStart start{std::move(state),         loaded,
+                      resolved.Options,         resolved.FullInstallPath,
+                      resolved.RequestedLangId, resolved.Mode == RunMode::Passive};
     CTrovalisInstallV7App app(std::move(start));
     return static_cast<ExitCode>(RunApplication(app));
 }
@@ -103,9 +106,10 @@ ExitCode RunInstaller(const CommandLineOptions& commandLine) {
     if (own == OwnPackage::Damaged)
         return RefuseDamagedInstaller(commandLine);
     const bool loaded = own == OwnPackage::Loaded;
-    // The window shows what it can of any package; a quiet run installs
-    // nothing from one that names no product, and leaves script.ini alone.
-    if (commandLine.Quiet && !(loaded && NamesProduct(*state))) {
+    // The window shows what it can of any package; a quiet or passive run
+    // installs nothing from one that names no product, and leaves script.ini
+    // alone.
+    if (AsksNothing(commandLine) && !(loaded && NamesProduct(*state))) {
         WriteLogLine("error", u"the package inside the program is missing or damaged");
         return ExitCode::BadPackage;
     }
@@ -122,5 +126,9 @@ ExitCode RunInstaller(const CommandLineOptions& commandLine) {
     LogResolution(resolved);
     if (resolved.Mode == RunMode::Quiet)
         return RunQuietInstall(state, resolved, commandLine);
+    if (resolved.Mode == RunMode::Passive) {
+        if (std::optional<ExitCode> refused = RefuseRunThatCannotAsk(resolved, commandLine))
+            return *refused;
+    }
     return RunWindow(std::move(state), loaded, resolved);
 }

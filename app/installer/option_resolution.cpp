@@ -152,6 +152,8 @@ void ResolveAllUsers(const OptionFacts& facts, ResolvedOptions& resolved) {
 RunMode ChooseRunMode(const CommandLineOptions& commandLine, const std::optional<UnattendedConfig>& script) {
     if (commandLine.Quiet)
         return RunMode::Quiet;
+    if (commandLine.Passive)
+        return RunMode::Passive;
     return script && script->EndUserLicenseAgreed ? RunMode::ScriptRun : RunMode::Window;
 }
 
@@ -162,7 +164,8 @@ ResolvedOptions ResolveOptions(const OptionFacts& facts) {
     options.Unattended = resolved.Mode != RunMode::Window;
     Record(resolved, u"Company", facts.Company, OptionSource::Package, u"package");
     Record(resolved, u"Product", facts.Product, OptionSource::Package, u"package");
-    if (resolved.Mode == RunMode::Quiet)
+    // A passive run cannot ask for another folder either.
+    if (resolved.Mode == RunMode::Quiet || resolved.Mode == RunMode::Passive)
         ResolveQuietFolder(facts, resolved);
     else
         ResolveWindowFolder(facts, resolved);

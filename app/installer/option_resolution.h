@@ -21,6 +21,7 @@ enum class RunMode {
     Window,     // the page is shown and the user installs
     ScriptRun,  // script.ini accepts the licence: the window installs at once, hidden
     Quiet,      // /quiet: no window at all; the run log takes the reports
+    Passive,    // /passive: the window installs at once, shown, and asks nothing
 };
 
 // Where a setting came from, highest precedence first.
@@ -68,16 +69,16 @@ struct ResolvedOptions {
     uint32_t RequestedLangId = 0;    // the language asked for before narrowing; the licence text follows it
     bool LicenseAccepted = false;    // by /accept-license or script.ini (a window run asks the user instead)
     // A base folder that was asked for but cannot hold Company\Product within
-    // 259 units, or whose text is refused (UnfitProblem says which). A quiet
-    // run refuses to install; the window keeps the folder of script.ini or the
+    // 259 units, or whose text is refused (UnfitProblem says which). A quiet or
+    // passive run refuses to install; the window keeps the folder of script.ini or the
     // default and names the refused one here.
     std::optional<std::u16string> UnfitFolder;
     FolderProblem UnfitProblem = FolderProblem::TooLong;
     std::vector<OptionSetting> Settings;  // every setting of the run, in the log's order
 };
 
-// /quiet, else the hidden run when script.ini accepts the licence, else the
-// window. /accept-license alone does not hide the window.
+// /quiet, else /passive, else the hidden run when script.ini accepts the
+// licence, else the window. /accept-license alone does not hide the window.
 RunMode ChooseRunMode(const CommandLineOptions& commandLine, const std::optional<UnattendedConfig>& script);
 
 // Resolves every option of the run. Precedence: the command line over
@@ -89,8 +90,8 @@ RunMode ChooseRunMode(const CommandLineOptions& commandLine, const std::optional
 // script.ini's, else a visible panel (a hidden one for a quiet run) and one
 // batch run; the licence: /accept-license or script.ini's Agree; company and
 // product: the package's; the placement for all users: /allusers, else when
-// the process runs as LocalSystem. A quiet run takes only a folder whose installation
-// path fits; the window takes script.ini's or the default folder as the page
+// the process runs as LocalSystem. A quiet or passive run takes only a folder
+// whose installation path fits; the window takes script.ini's or the default folder as the page
 // shows it (cut to 259 units). Never fails.
 ResolvedOptions ResolveOptions(const OptionFacts& facts);
 

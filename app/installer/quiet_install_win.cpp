@@ -36,9 +36,7 @@ ExitCode RunWorker(const std::shared_ptr<InstallerState>& state, const InstallOp
 
 }  // namespace
 
-ExitCode RunQuietInstall(const std::shared_ptr<InstallerState>& state,
-                         const ResolvedOptions& options,
-                         const CommandLineOptions& commandLine) {
+std::optional<ExitCode> RefuseRunThatCannotAsk(const ResolvedOptions& options, const CommandLineOptions& commandLine) {
     if (options.UnfitFolder) {
         WriteLogLine("error", UnfitFolderText(options));
         const bool refusedText = options.UnfitProblem == FolderProblem::NotAllowed;
@@ -50,6 +48,14 @@ ExitCode RunQuietInstall(const std::shared_ptr<InstallerState>& state,
                      u"EndUserLicense=\"Agree\" in script.ini): nothing installed");
         return ExitCode::UserCancelled;
     }
+    return std::nullopt;
+}
+
+ExitCode RunQuietInstall(const std::shared_ptr<InstallerState>& state,
+                         const ResolvedOptions& options,
+                         const CommandLineOptions& commandLine) {
+    if (std::optional<ExitCode> refused = RefuseRunThatCannotAsk(options, commandLine))
+        return *refused;
     // No window: every report is a line of the run log, and nothing waits.
     InstallOptions install = options.Options;
     install.Reports = &LogReportSink();

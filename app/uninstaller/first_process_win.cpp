@@ -1,6 +1,6 @@
 // The uninstaller's first process: the one Windows, a deployment tool or a
 // script starts. It checks the uninstall.log beside it, asks for confirmation
-// unless quiet, and hands the work to a temporary copy of itself
+// unless quiet or passive, and hands the work to a temporary copy of itself
 // (temporary_copy_win.h), ending only when the copy reports that the product
 // is gone.
 #include "app/uninstaller/first_process_win.h"
@@ -46,7 +46,7 @@ std::optional<UninstallLog> InstallationBeside(const std::u16string& logPath) {
 
 ExitCode NothingHere(const std::u16string& logPath, const CommandLineOptions& options, uint32_t lang) {
     WriteLogLine("error", u"no uninstall log of an installation in this folder: " + logPath);
-    if (!options.Quiet)
+    if (!AsksNothing(options))
         ShowMessage(UninstallTextOf(UninstallText::NothingToRemove, lang, FileNameOfPath(FolderOf(logPath))),
                     UninstallTextOf(UninstallText::ConfirmTitle, lang, FileNameOfPath(FolderOf(logPath))),
                     MB_ICONINFORMATION);
@@ -71,8 +71,8 @@ int RunFirstProcess(const std::vector<std::u16string>& args, const char16_t* ver
     std::optional<UninstallLog> installation = InstallationBeside(logPath);
     // Without a header the folder's name stands for the product.
     const std::u16string product = installation ? installation->Product : FileNameOfPath(FolderOf(own));
-    std::optional<std::u16string> runLog =
-        RunLogPath(options.Log, options.Quiet, u"Uninstall-" + (product.empty() ? u"product" : product) + u".log");
+    std::optional<std::u16string> runLog = RunLogPath(
+        options.Log, AsksNothing(options), u"Uninstall-" + (product.empty() ? u"product" : product) + u".log");
     // A log refused at its name goes to a fresh one; the copy and this
     // process's end append to that one.
     if (runLog && OpenRunLog(*runLog))
@@ -82,11 +82,11 @@ int RunFirstProcess(const std::vector<std::u16string>& args, const char16_t* ver
     if (!installation)
         return EndRun(NothingHere(logPath, options, lang), RunKind::Removal);
     WriteLogLine("info", u"installation " + FolderOf(logPath) + u" of " + installation->Company + u" " + product);
-    if (!options.Quiet && !Confirmed(product, lang)) {
+    if (!AsksNothing(options) && !Confirmed(product, lang)) {
         WriteLogLine("info", u"the removal was declined");
         return EndRun(ExitCode::UserCancelled, RunKind::Removal);
     }
-    RemovalRequest request{logPath, own, runLog.value_or(u""), options.Quiet, lang};
+    RemovalRequest request{logPath, own, runLog.value_or(u""), options.Quiet, options.Passive && !options.Quiet, lang};
     WriteLogLine("info", u"the removal goes on in a temporary copy of this program");
     // The copy writes to the log now; it hands it back with the exit code.
     CloseRunLog();

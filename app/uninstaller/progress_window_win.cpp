@@ -54,8 +54,8 @@ void ShowResult(CopyRun& run, ExitCode code) {
     EnableWindow(button, TRUE);
     SetFocus(button);
     // Like the installer's window: a success closes by itself, anything else
-    // stays until the user has read it.
-    if (code == ExitCode::Success)
+    // stays until the user has read it, unless nobody is asked to (/passive).
+    if (code == ExitCode::Success || run.Request.Passive)
         SetTimer(run.Window, kCloseTimer, kCloseDelayMs, nullptr);
 }
 

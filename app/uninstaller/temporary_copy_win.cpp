@@ -87,14 +87,18 @@ std::u16string Quoted(const std::u16string& text) {
     return u"\"" + text + u"\"";
 }
 
+// How the copy shows the removal: "quiet", "passive" or "window".
+const char16_t* RunWord(const RemovalRequest& request) {
+    return request.Quiet ? u"quiet" : request.Passive ? u"passive" : u"window";
+}
+
 std::u16string CopyCommandLine(const std::u16string& copy,
                                const RemovalRequest& request,
                                HANDLE pipe,
                                HANDLE original) {
     return Quoted(copy) + u" " + kRemovalCopySwitch + u" " + Number(reinterpret_cast<uintptr_t>(pipe)) + u" " +
-           Number(reinterpret_cast<uintptr_t>(original)) + u" " + (request.Quiet ? u"quiet" : u"window") + u" " +
-           Number(request.LangId) + u" " + Quoted(request.LogPath) + u" " + Quoted(request.OriginalPath) + u" " +
-           Quoted(request.RunLogPath);
+           Number(reinterpret_cast<uintptr_t>(original)) + u" " + RunWord(request) + u" " + Number(request.LangId) +
+           u" " + Quoted(request.LogPath) + u" " + Quoted(request.OriginalPath) + u" " + Quoted(request.RunLogPath);
 }
 
 // Starts the copy with the write end of `pipe` and a handle of this process
@@ -183,7 +187,8 @@ ExitCode RunRemovalCopy(const RemovalRequest& request) {
 }
 
 std::optional<RemovalCopyArguments> ParseRemovalCopyArguments(const std::vector<std::u16string>& args) {
-    if (args.size() != 8 || args[0] != kRemovalCopySwitch || (args[3] != u"quiet" && args[3] != u"window"))
+    if (args.size() != 8 || args[0] != kRemovalCopySwitch ||
+        (args[3] != u"quiet" && args[3] != u"window" && args[3] != u"passive"))
         return std::nullopt;
     std::optional<uint64_t> pipe = ParseNumber(args[1]);
     std::optional<uint64_t> original = ParseNumber(args[2]);
@@ -194,6 +199,7 @@ std::optional<RemovalCopyArguments> ParseRemovalCopyArguments(const std::vector<
     arguments.CodePipe = UniqueKernelHandle(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(*pipe)));
     arguments.Original = UniqueKernelHandle(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(*original)));
     arguments.Request.Quiet = args[3] == u"quiet";
+    arguments.Request.Passive = args[3] == u"passive";
     arguments.Request.LangId = static_cast<uint32_t>(*lang);
     arguments.Request.LogPath = args[5];
     arguments.Request.OriginalPath = args[6];

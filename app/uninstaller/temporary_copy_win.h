@@ -23,6 +23,7 @@ struct RemovalRequest {
     std::u16string OriginalPath;  // the first process's own file, in the installation folder
     std::u16string RunLogPath;    // the run log to go on writing; empty: none
     bool Quiet = false;
+    bool Passive = false;  // the progress window closes itself whatever the result
     uint32_t LangId = 0;
 };
 

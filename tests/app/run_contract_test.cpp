@@ -66,6 +66,19 @@ TEST_F(RunContractTest, AllUsersIsAnInstallerSwitchWithoutValue) {
 }
 
 // Deployment tools map exactly these numbers.
+// /passive is a switch of both programs, and asks nothing as /quiet does.
+TEST_F(RunContractTest, PassiveIsASwitchOfBothProgramsThatAsksNothing) {
+    for (const auto* switches : {&InstallerSwitches(), &UninstallerSwitches()}) {
+        CommandLineParse parse = ParseCommandLine({u"-PASSIVE"}, *switches);
+        ASSERT_TRUE(parse.Ok);
+        EXPECT_TRUE(parse.Options.Passive);
+        EXPECT_FALSE(parse.Options.Quiet);
+        EXPECT_TRUE(AsksNothing(parse.Options));
+    }
+    EXPECT_FALSE(ParseCommandLine({u"/passive=yes"}, InstallerSwitches()).Ok);
+    EXPECT_FALSE(AsksNothing(ParseCommandLine({u"/accept-license"}, InstallerSwitches()).Options));
+}
+
 TEST_F(RunContractTest, ExitCodesKeepTheirValues) {
     const std::pair<ExitCode, int> codes[] = {
         {ExitCode::Success, 0},       {ExitCode::InvalidCommandLine, 87}, {ExitCode::UserCancelled, 1602},

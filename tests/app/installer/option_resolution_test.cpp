@@ -12,7 +12,7 @@ constexpr char16_t kProgramFiles[] = u"C:\\Program Files";
 
 // What a run is started with: switches, /dir, and a script.ini (accepting
 // the licence or not).
-enum Given : unsigned { kNothing = 0, kQuiet = 1, kAccept = 2, kScript = 4, kAgree = 8 | kScript };
+enum Given : unsigned { kNothing = 0, kQuiet = 1, kAccept = 2, kScript = 4, kAgree = 8 | kScript, kPassive = 16 };
 
 struct Inputs {
     unsigned Flags = kNothing;
@@ -22,6 +22,7 @@ struct Inputs {
 OptionFacts FactsOf(const Inputs& in, int* programFilesAsked = nullptr) {
     OptionFacts facts;
     facts.CommandLine.Quiet = in.Flags & kQuiet;
+    facts.CommandLine.Passive = in.Flags & kPassive;
     facts.CommandLine.AcceptLicense = in.Flags & kAccept;
     if (in.Dir)
         facts.CommandLine.Dir = std::u16string(in.Dir);
@@ -140,15 +141,17 @@ struct ModeCase {
     RunMode Mode;
 };
 
-// /quiet decides first; then a script.ini that accepts the licence hides the
-// window; /accept-license alone does not.
-TEST(OptionResolutionTest, RunModeFollowsQuietThenScriptAgreement) {
+// /quiet decides first, then /passive; then a script.ini that accepts the
+// licence hides the window; /accept-license alone does not.
+TEST(OptionResolutionTest, RunModeFollowsQuietThenPassiveThenScriptAgreement) {
     const ModeCase cases[] = {
         {{kNothing}, RunMode::Window},        // nothing given
         {{kAccept}, RunMode::Window},         // the switch alone
         {{kScript}, RunMode::Window},         // script.ini declines
         {{kAgree}, RunMode::ScriptRun},       // script.ini agrees
         {{kQuiet | kAgree}, RunMode::Quiet},  // /quiet first
+        {{kPassive | kAgree}, RunMode::Passive},
+        {{kQuiet | kPassive}, RunMode::Quiet},
     };
     for (const ModeCase& c : cases) {
         const ResolvedOptions resolved = ResolveOptions(FactsOf(c.In));
@@ -164,6 +167,10 @@ TEST(OptionResolutionTest, UnfitDirIsRefusedQuietlyAndReplacedInTheWindow) {
     const ResolvedOptions quiet = ResolveOptions(FactsOf({kQuiet | kScript, tooLong.c_str()}));
     EXPECT_EQ(quiet.UnfitFolder, tooLong);
     EXPECT_TRUE(quiet.FullInstallPath.empty());
+
+    const ResolvedOptions passive = ResolveOptions(FactsOf({kPassive | kScript, tooLong.c_str()}));
+    EXPECT_EQ(passive.UnfitFolder, tooLong);
+    EXPECT_TRUE(passive.FullInstallPath.empty());
 
     const ResolvedOptions window = ResolveOptions(FactsOf({kScript, tooLong.c_str()}));
     EXPECT_EQ(window.UnfitFolder, tooLong);
