@@ -26,7 +26,10 @@ std::vector<uint8_t> PackPackage(const std::vector<uint8_t>& stored, int level) 
     const std::vector<uint8_t> frame = CompressFrame(stored, level);
     if (frame.empty() || frame.size() > kMaxPackageContentSize)
         return {};
-    const auto contentSize = static_cast<uint32_t>(stored.size());
+    return ContainerAroundFrame(frame, static_cast<uint32_t>(stored.size()));
+}
+
+std::vector<uint8_t> ContainerAroundFrame(const std::vector<uint8_t>& frame, uint32_t contentSize) {
     const uint64_t digest = ContainerDigest(contentSize, frame.data(), frame.size());
     std::vector<uint8_t> out;
     out.reserve(kContainerHeaderSize + frame.size());

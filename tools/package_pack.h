@@ -13,3 +13,7 @@ inline constexpr int kDefaultPackLevel = 19;
 // empty vector when `stored` is larger than a container can declare or the
 // encoder fails.
 std::vector<uint8_t> PackPackage(const std::vector<uint8_t>& stored, int level = kDefaultPackLevel);
+
+// The container around an already compressed `frame` that declares
+// `contentSize` bytes: the header with the frame's digest, then the frame.
+std::vector<uint8_t> ContainerAroundFrame(const std::vector<uint8_t>& frame, uint32_t contentSize);

@@ -3,7 +3,8 @@
 # 32-bit programs: Wine's 32-bit loader runs under qemu-i386, registered in a
 # binfmt_misc of a private user and mount namespace, so the machine's own
 # settings stay as they are. A quiet installation of a files-only package by
-# the shipped installer (the package swapped into a copy of it), then its
+# the shipped installer (the package put into a copy of it by the benchmarks'
+# replace_package.exe, itself a 32-bit program here), then its
 # quiet removal by the shipped uninstaller: the exit codes, the files, and
 # the machine as before.
 #
@@ -58,12 +59,11 @@ uninstaller "Uninstall.exe"
 license english "License.txt"
 MANIFEST
 mkdir -p "$C/inst"
-cp "$win32/bin/machine_snapshot.exe" "$C/inst/"
+cp "$win32/bin/machine_snapshot.exe" "$win32/bin/replace_package.exe" "$win32/bin/TrovalisInstallV7.exe" "$C/inst/"
 check "the package is built" quiet "$pkgtool" build "$WINEPREFIX/files-only.manifest" "$payload" \
-    -o "$WINEPREFIX/files-only.pkg"
-check "it goes into a copy of the shipped installer" \
-    "$root/tools/pe/swap-package" "$win32/bin/TrovalisInstallV7.exe" "$WINEPREFIX/files-only.pkg" \
-    "$C/inst/TrovalisInstallV7.exe"
+    -o "$C/inst/files-only.pkg"
+check "it goes into a copy of the shipped installer" quiet wine 'C:\inst\replace_package.exe' \
+    'C:\inst\TrovalisInstallV7.exe' 'C:\inst\files-only.pkg' </dev/null
 installer="$C/inst/TrovalisInstallV7.exe"
 check "the copy is a 32-bit program" test "$(pe_bits "$installer")" = 32
 

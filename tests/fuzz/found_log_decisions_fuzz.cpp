@@ -23,10 +23,20 @@ void Require(bool condition) {
         __builtin_trap();
 }
 
-constexpr uint8_t kTypes[] = {FileRecord,           RegistryKeyRecord,      DriverUninstallRecord, ServiceRecord,
-                              DesktopShortcutRecord, ProgramsShortcutRecord, DesktopMenuRecord,     SystemFileRecord,
-                              ServiceStartedRecord,  DirectoryRecord,        UninstallEntryRecord,  RunEntryRecord,
-                              MachineRunEntryRecord, PendingReplaceRecord};
+constexpr uint8_t kTypes[] = {FileRecord,
+                              RegistryKeyRecord,
+                              DriverUninstallRecord,
+                              ServiceRecord,
+                              DesktopShortcutRecord,
+                              ProgramsShortcutRecord,
+                              DesktopMenuRecord,
+                              SystemFileRecord,
+                              ServiceStartedRecord,
+                              DirectoryRecord,
+                              UninstallEntryRecord,
+                              RunEntryRecord,
+                              MachineRunEntryRecord,
+                              PendingReplaceRecord};
 
 std::u16string Text(FuzzedDataProvider& input) {
     const std::string bytes = input.ConsumeRandomLengthString(96);
@@ -73,7 +83,9 @@ void AppendFuzzedRecord(FuzzedDataProvider& input, UninstallLog& log, const Remo
     }
 }
 
-void CheckRecord(const ActionRecord& record, const UninstallLog& log, const LoggedFiles& files,
+void CheckRecord(const ActionRecord& record,
+                 const UninstallLog& log,
+                 const LoggedFiles& files,
                  const RemovalPlaces& places) {
     if (!IsPlausibleRecord(record, log, places))
         return;
@@ -95,8 +107,10 @@ void CheckCommandSplit(const std::u16string& command, const RemovalPlaces& place
     if (program)
         Require(command.find(*program) != std::u16string::npos);
     Require(WithoutProgramQuotes(command).size() <= command.size());
-    if (IsCommandOfProgramInside(command, places.InstallFolder))
-        Require(!places.InstallFolder.empty());
+    // A quoted command is judged by its program alone: text after the quotes
+    // never makes a program outside the folder pass for one inside it.
+    if (!command.empty() && command.front() == u'"' && IsCommandOfProgramInside(command, places.InstallFolder))
+        Require(program && IsPathInside(*program, places.InstallFolder));
 }
 
 }  // namespace

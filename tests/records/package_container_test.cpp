@@ -22,20 +22,6 @@ Bytes StoredPackage() {
     return stored;
 }
 
-// A container whose header is rewritten around `frame`, digest included, so
-// only the frame itself is wrong.
-Bytes ContainerAround(const Bytes& frame, uint32_t contentSize) {
-    Bytes out;
-    const uint64_t digest = ContainerDigest(contentSize, frame.data(), frame.size());
-    AppendU32LE(out, kContainerMagic);
-    AppendU32LE(out, contentSize);
-    AppendU32LE(out, static_cast<uint32_t>(frame.size()));
-    AppendU32LE(out, static_cast<uint32_t>(digest));
-    AppendU32LE(out, static_cast<uint32_t>(digest >> 32));
-    out.insert(out.end(), frame.begin(), frame.end());
-    return out;
-}
-
 Bytes FrameOf(const Bytes& packed) {
     return Bytes(packed.begin() + kContainerHeaderSize, packed.end());
 }
@@ -95,20 +81,22 @@ TEST_F(PackageContainerTest, EachKindOfDamageIsRefused) {
              return b;
          },
          ContainerCheck::Mismatch},
-        {"declares one byte more", [&](Bytes) { return ContainerAround(frame, size + 1); }, ContainerCheck::BadFrame},
-        {"declares one byte less", [&](Bytes) { return ContainerAround(frame, size - 1); }, ContainerCheck::BadFrame},
+        {"declares one byte more", [&](Bytes) { return ContainerAroundFrame(frame, size + 1); },
+         ContainerCheck::BadFrame},
+        {"declares one byte less", [&](Bytes) { return ContainerAroundFrame(frame, size - 1); },
+         ContainerCheck::BadFrame},
         {"corrupt frame, digest made to fit",
          [&](Bytes) {
              Bytes bad = frame;
              bad[bad.size() - 3] ^= 0xFF;
-             return ContainerAround(bad, size);
+             return ContainerAroundFrame(bad, size);
          },
          ContainerCheck::BadFrame},
         {"two frames",
          [&](Bytes) {
              Bytes two = frame;
              two.insert(two.end(), frame.begin(), frame.end());
-             return ContainerAround(two, size);
+             return ContainerAroundFrame(two, size);
          },
          ContainerCheck::Oversized},
     };
@@ -130,7 +118,7 @@ TEST_F(PackageContainerTest, FrameWithoutDeclaredSizeIsRefusedUnallocated) {
     ASSERT_EQ(ZSTD_compressStream2(context, &out, &in, ZSTD_e_end), 0u);
     ZSTD_freeCCtx(context);
     frame.resize(out.pos);
-    const Bytes container = ContainerAround(frame, static_cast<uint32_t>(stored_.size()));
+    const Bytes container = ContainerAroundFrame(frame, static_cast<uint32_t>(stored_.size()));
     Bytes content;
     EXPECT_EQ(UnpackPackage(container.data(), container.size(), &content), ContainerCheck::BadFrame);
 }
@@ -146,14 +134,14 @@ Bytes FrameDeclaring(uint64_t declared) {
 }
 
 TEST_F(PackageContainerTest, SizeNoFrameCouldExpandToIsRefusedUnallocated) {
-    const Bytes container = ContainerAround(FrameDeclaring(0xFFFFFFF0u), 0xFFFFFFF0u);
+    const Bytes container = ContainerAroundFrame(FrameDeclaring(0xFFFFFFF0u), 0xFFFFFFF0u);
     Bytes content;
     EXPECT_EQ(UnpackPackage(container.data(), container.size(), &content), ContainerCheck::BadFrame);
     EXPECT_EQ(content.capacity(), 0u);
 }
 
 TEST_F(PackageContainerTest, FrameDeclaringMoreThan32BitsIsTooLarge) {
-    const Bytes container = ContainerAround(FrameDeclaring(0x100000000u), 0);
+    const Bytes container = ContainerAroundFrame(FrameDeclaring(0x100000000u), 0);
     Bytes content;
     EXPECT_EQ(UnpackPackage(container.data(), container.size(), &content), ContainerCheck::TooLarge);
     EXPECT_EQ(content.capacity(), 0u);

@@ -9,6 +9,7 @@
 #include <set>
 #include <system_error>
 
+#include "platform/pending_renames_win.h"
 #include "platform/product_constants.h"
 #include "platform/service_control_win.h"
 #include "platform/text.h"
@@ -21,7 +22,6 @@ constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVers
 constexpr char16_t kRunKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char16_t kDesktopMenuKey[] = u"DesktopBackground\\Shell";
 constexpr char16_t kServicesKey[] = u"System\\CurrentControlSet\\Services";
-constexpr char16_t kSessionManagerKey[] = u"System\\CurrentControlSet\\Control\\Session Manager";
 
 std::string Utf8(const std::u16string& text) {
     return Utf16ToUtf8(text);
@@ -52,11 +52,6 @@ struct FileWalk {
     std::vector<std::u16string> Directories;
     std::vector<std::u16string> RuntimeFiles;
 };
-
-bool IsSkipped(const std::u16string& path, const std::vector<std::u16string>& skipped) {
-    return std::any_of(skipped.begin(), skipped.end(),
-                       [&](const std::u16string& skip) { return lstrcmpiW(WidePtr(path), WidePtr(skip)) == 0; });
-}
 
 void WalkFolder(const std::u16string& folder, bool skipRuntimeFiles, FileWalk& walk) {
     WIN32_FIND_DATAW entry;
@@ -158,32 +153,14 @@ void AddProductKey(std::vector<std::string>& lines) {
         lines.insert(lines.end(), key.begin(), key.end());
 }
 
-bool IsSkippedOrBelow(const std::u16string& path, const std::vector<std::u16string>& skipped) {
+// Whether `path` is one of the skipped paths or lies below one (letter case
+// ignored).
+bool IsSkipped(const std::u16string& path, const std::vector<std::u16string>& skipped) {
     return std::any_of(skipped.begin(), skipped.end(), [&](const std::u16string& skip) {
         return path.size() >= skip.size() && (path.size() == skip.size() || path[skip.size()] == u'\\') &&
                CompareStringOrdinal(WidePtr(path), static_cast<int>(skip.size()), WidePtr(skip),
                                     static_cast<int>(skip.size()), TRUE) == CSTR_EQUAL;
     });
-}
-
-// The texts of a REG_MULTI_SZ value, split by its length: an empty text (a
-// deletion's target) is kept, not taken for the end of the list.
-std::vector<std::u16string> MultiStringTexts(const std::vector<BYTE>& data) {
-    std::vector<std::u16string> texts;
-    std::u16string text;
-    for (size_t at = 0; at + 1 < data.size(); at += 2) {
-        const char16_t unit = static_cast<char16_t>(data[at] | (data[at + 1] << 8));
-        if (unit != 0) {
-            text += unit;
-            continue;
-        }
-        texts.push_back(text);
-        text.clear();
-    }
-    // The list's own terminator reads as one more empty text.
-    if (!texts.empty() && texts.back().empty() && texts.size() % 2 == 1)
-        texts.pop_back();
-    return texts;
 }
 
 // The path a rename list names, without its "\??\" prefix and the "!" or
@@ -202,31 +179,19 @@ std::u16string RenamedPath(std::u16string text) {
 // folder (the uninstaller's own copy, deleted at the restart by design), are
 // left out, as the walks leave those places out.
 void AddPendingRenames(const SnapshotOptions& options, std::vector<std::string>& lines) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, WidePtr(kSessionManagerKey), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return;
-    UniqueKey key(opened);
-    DWORD size = 0;
-    if (RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-        return;
-    std::vector<BYTE> data(size);
-    if (RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr, data.data(), &size) !=
-        ERROR_SUCCESS)
-        return;
-    data.resize(size);
-    wchar_t temp[MAX_PATH + 1] = {};
     std::vector<std::u16string> skipped = options.Skipped;
+    wchar_t temp[MAX_PATH + 1] = {};
     if (GetTempPathW(MAX_PATH + 1, temp)) {
         std::u16string folder = FromWide(temp);
         if (!folder.empty() && folder.back() == u'\\')
             folder.pop_back();
         skipped.push_back(folder);
     }
-    const std::vector<std::u16string> texts = MultiStringTexts(data);
-    for (size_t at = 0; at < texts.size(); at += 2) {
-        if (IsSkippedOrBelow(RenamedPath(texts[at]), skipped))
+    const std::vector<std::u16string> pairs = PendingRenamePairs();
+    for (size_t at = 0; at < pairs.size(); at += 2) {
+        if (IsSkipped(RenamedPath(pairs[at]), skipped))
             continue;
-        lines.push_back("pending-rename|" + Utf8(texts[at]) + "|" + Utf8(at + 1 < texts.size() ? texts[at + 1] : u""));
+        lines.push_back("pending-rename|" + Utf8(pairs[at]) + "|" + Utf8(at + 1 < pairs.size() ? pairs[at + 1] : u""));
     }
 }
 

@@ -100,7 +100,7 @@ pe_bits() {  # EXE
 }
 # The registry view the programs under test write HKLM\SOFTWARE in: the
 # shipped 32-bit programs' Wow6432Node, or the 64-bit stand-in's own view.
-product_reg_view() { echo "/reg:$(pe_bits "${installer:?}" || echo 32)"; }
+product_reg_view() { echo "/reg:$(pe_bits "${installer:?}")"; }
 # The product key of the programs under test, one "NAME TYPE DATA" line a
 # value, sorted; and the data of one of its values.
 product_key_values() {
