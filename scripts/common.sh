@@ -14,9 +14,14 @@ configure_and_build() {  # NAME [cmake args...]; NINJA_TARGETS: what to build (d
         echo "$*" >"$dir/.configure-args"
     fi
     echo "== build $name"
+    # Progress lines are left out; errors and warnings are shown. The status
+    # is ninja's own, taken before anything else runs: a grep that printed
+    # nothing must not turn a killed build into a finished one.
     # shellcheck disable=SC2086
-    ninja -C "$dir" -j "$JOBS" ${NINJA_TARGETS:-} | grep -v '^\[' || true
-    return "${PIPESTATUS[0]}"
+    ninja -C "$dir" -j "$JOBS" ${NINJA_TARGETS:-} | { grep -v '^\[' || true; }
+    local status=${PIPESTATUS[0]}
+    [ "$status" -eq 0 ] || echo "build $name FAILED (ninja exit $status)" >&2
+    return "$status"
 }
 
 build_native() {

@@ -53,6 +53,16 @@ struct FileWalk {
     std::vector<std::u16string> RuntimeFiles;
 };
 
+// Whether `path` is one of the skipped paths or lies below one (letter case
+// ignored).
+bool IsSkipped(const std::u16string& path, const std::vector<std::u16string>& skipped) {
+    return std::any_of(skipped.begin(), skipped.end(), [&](const std::u16string& skip) {
+        return path.size() >= skip.size() && (path.size() == skip.size() || path[skip.size()] == u'\\') &&
+               CompareStringOrdinal(WidePtr(path), static_cast<int>(skip.size()), WidePtr(skip),
+                                    static_cast<int>(skip.size()), TRUE) == CSTR_EQUAL;
+    });
+}
+
 void WalkFolder(const std::u16string& folder, bool skipRuntimeFiles, FileWalk& walk) {
     WIN32_FIND_DATAW entry;
     UniqueFind find(FindFirstFileW(WidePtr(folder + u"\\*"), &entry));
@@ -151,16 +161,6 @@ void AddProductKey(std::vector<std::string>& lines) {
               key.end());
     if (key.size() > 1)
         lines.insert(lines.end(), key.begin(), key.end());
-}
-
-// Whether `path` is one of the skipped paths or lies below one (letter case
-// ignored).
-bool IsSkipped(const std::u16string& path, const std::vector<std::u16string>& skipped) {
-    return std::any_of(skipped.begin(), skipped.end(), [&](const std::u16string& skip) {
-        return path.size() >= skip.size() && (path.size() == skip.size() || path[skip.size()] == u'\\') &&
-               CompareStringOrdinal(WidePtr(path), static_cast<int>(skip.size()), WidePtr(skip),
-                                    static_cast<int>(skip.size()), TRUE) == CSTR_EQUAL;
-    });
 }
 
 // The path a rename list names, without its "\??\" prefix and the "!" or
