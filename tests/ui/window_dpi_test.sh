@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The installer's real window on displays of 96, 144 and 192 dots per inch
 # (the prefix's LogPixels), under Wine on a private Xvfb. At each scale:
-#   the page is drawn for the display's dots per inch (read from the window
-#   as the installer reads it) in a client area the template scaled;
+#   the window reports the display's dots per inch (read as the installer
+#   reads it) and has a client area the template scaled;
 #   screenshot pixels away from anti-aliasing: the window outline (2 pixels
 #   wide from 144 on), background, status band, the Chinese option's box
 #   outline, the English option's mark, the Install button's fill, outline
@@ -28,13 +28,12 @@ cp "$probe" "$inst_dir/window_probe.exe"
 shots="$WINEPREFIX/shots"
 mkdir -p "$shots"
 
-# Wine reads the display's scale from these when a session starts: the
-# desktop's (user32, the dialog template's font) and the fonts' own.
+# Wine 8 takes the display's scale from this one value when a program
+# starts: the dialog template's size and the window's DPI follow it. A new
+# session makes every program of the run see it alike; within the old one
+# the installer did, but the probe went on reading 96.
 set_display_dpi() {  # DPI
-    local key
-    for key in 'HKCU\Control Panel\Desktop' 'HKCU\Software\Wine\Fonts' 'HKCC\Software\Fonts'; do
-        wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
-    done
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
     stop_wine_session
     start_wine_session
 }
@@ -86,7 +85,8 @@ for dpi in 96 144 192; do
     check "the window appears" probe wait visible 15000
     read_window
     sleep 0.3
-    check "the page is drawn for $dpi dots per inch" test "$(probe dpi)" = "$dpi"
+    seen_dpi=$(probe dpi)
+    check "the window reports $dpi dots per inch to the installer (${seen_dpi:-nothing})" test "$seen_dpi" = "$dpi"
     check "the client area ${CW}x$CH follows the display" test "$CW" -ge $(($(S 496) * 9 / 10))
 
     pen=$(S 1) m=$(S 10) r=$(S 24) s=$(S 60) gap=$(S 3) inset=$(S 4)
