@@ -70,8 +70,9 @@ struct SkinPage {
 };
 
 // Reads the client size and the window rectangle (into `savedWindowRect`),
-// takes the window's DC, reads the display's dots per inch, creates the memory DC and the client-sized bitmap
-// and selects it, and loads the logo (resource "PNG" 129 of `module`).
+// takes the window's DC, reads the display's dots per inch (Surface.Dpi),
+// creates the memory DC and the client-sized bitmap and selects it, and
+// loads the logo (resource "PNG" 129 of `module`).
 // Returns whether the logo was loaded; the surface is usable either way
 // unless the window has no client area or the bitmap could not be made
 // (then MemoryDc is null and every drawing operation does nothing).
@@ -92,8 +93,8 @@ void DrawBackground(Gdiplus::Graphics& graphics, SkinPage& page);
 // Creates (owner = page.Surface.Window) and paints, in this order: the path
 // box, the browse, close and Install buttons, the Chinese and English
 // options, each with its sizes scaled to the layout's dots per inch. Each is
-// made visible and put into its normal state, which sends
-// its redraw message to the owner, and is then painted into `graphics`. A
+// made visible and put into its normal state, which sends its redraw
+// message to the owner, and is then painted into `graphics`. A
 // null `graphics` (a surface that could not be made) creates the controls
 // all the same, unpainted, so the page works without its picture.
 void CreateControls(Gdiplus::Graphics* graphics, SkinPage& page);
