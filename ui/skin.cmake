@@ -25,6 +25,7 @@ target_link_libraries(ui_core PUBLIC engine_core config_core)
 
 if(WIN32)
     add_library(ui_skin_win STATIC
+        ${CMAKE_CURRENT_LIST_DIR}/skin_dpi_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_text_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_controls_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_surface_win.cpp)

@@ -13,7 +13,7 @@ namespace {
 
 constexpr Argb kMarkColor = 0xfeb4b4b4;
 constexpr Argb kPathBoxOutline = 0xfe505050;
-constexpr int32_t kCornerDiameter = 14;  // radius 7
+constexpr int32_t kCornerDiameter = 14;  // radius 7 at 96 dots per inch
 
 // Copies at most capacity - 1 units and terminates; null gives "".
 void CopyBounded(wchar_t* field, size_t capacity, const wchar_t* text) {
@@ -43,14 +43,20 @@ ControlCore CoreOf(const SkinRect& rect, const ControlColorSet& colors, ControlN
     return core;
 }
 
-// The rounded face: four quarter arcs of 14 x 14 and the closing left edge.
-// `inset` 1 gives the outline's figure, one pixel smaller at right and bottom.
-void AddRoundedFigure(Gdiplus::GraphicsPath& path, const SkinRect& r, int32_t inset) {
-    const REAL d = kCornerDiameter;
-    const REAL left = static_cast<REAL>(r.X);
-    const REAL top = static_cast<REAL>(r.Y);
-    const REAL right = static_cast<REAL>(r.X + r.Width - kCornerDiameter - inset);
-    const REAL bottom = static_cast<REAL>(r.Y + r.Height - kCornerDiameter - inset);
+// The rounded face: four quarter arcs of 14 x 14 (scaled to `dpi`) and the
+// closing left edge; `penWidth` 0 gives the face. A pen is centred on its
+// figure, so an outline's figure runs through the middle of the pen's band
+// along the inside of the edge pixels: with a 1-pixel pen, the face's figure
+// one pixel smaller at right and bottom.
+void AddRoundedFigure(Gdiplus::GraphicsPath& path, const SkinRect& r, int32_t penWidth, int32_t dpi) {
+    const int32_t diameter = ScaleForDpi(kCornerDiameter, dpi);
+    const REAL d = static_cast<REAL>(diameter);
+    const int32_t inset = penWidth > 0 ? 1 : 0;
+    const REAL half = penWidth > 1 ? static_cast<REAL>(penWidth - 1) / 2 : 0.0f;
+    const REAL left = static_cast<REAL>(r.X) + half;
+    const REAL top = static_cast<REAL>(r.Y) + half;
+    const REAL right = static_cast<REAL>(r.X + r.Width - diameter - inset) - half;
+    const REAL bottom = static_cast<REAL>(r.Y + r.Height - diameter - inset) - half;
     path.AddArc(left, top, d, d, 180.0f, 90.0f);
     path.AddArc(right, top, d, d, 270.0f, 90.0f);
     path.AddArc(right, bottom, d, d, 0.0f, 90.0f);
@@ -59,19 +65,20 @@ void AddRoundedFigure(Gdiplus::GraphicsPath& path, const SkinRect& r, int32_t in
     path.CloseFigure();
 }
 
-void FillRounded(Gdiplus::Graphics& graphics, const SkinRect& rect, Argb color) {
+void FillRounded(Gdiplus::Graphics& graphics, const SkinRect& rect, Argb color, int32_t dpi) {
     Gdiplus::GraphicsPath path;
-    AddRoundedFigure(path, rect, 0);
+    AddRoundedFigure(path, rect, 0, dpi);
     Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
     graphics.FillPath(&brush, &path);
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeNone);
 }
 
-void OutlineRounded(Gdiplus::Graphics& graphics, const SkinRect& rect, Argb color) {
+void OutlineRounded(Gdiplus::Graphics& graphics, const SkinRect& rect, Argb color, int32_t dpi) {
+    const int32_t penWidth = ScaleForDpi(1, dpi);
     Gdiplus::GraphicsPath path;
-    AddRoundedFigure(path, rect, 1);
-    Gdiplus::Pen pen(Gdiplus::Color(color), 1.0f);
+    AddRoundedFigure(path, rect, penWidth, dpi);
+    Gdiplus::Pen pen(Gdiplus::Color(color), static_cast<REAL>(penWidth));
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
     graphics.DrawPath(&pen, &path);
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeNone);
@@ -91,9 +98,11 @@ CSkinButton::CSkinButton(HWND owner,
                          int32_t fontSize,
                          Argb baseColor,
                          bool rounded,
-                         bool outlineAlways)
+                         bool outlineAlways,
+                         int32_t dpi)
     : Owner(owner),
       FontSize(fontSize),
+      Dpi(dpi),
       OutlineAlways(outlineAlways),
       Rounded(rounded),
       Core(CoreOf(rect, ButtonColorSet(baseColor), &NotifyButtonOwner, this)) {
@@ -120,15 +129,16 @@ void CSkinButton::Paint(Gdiplus::Graphics& graphics) const {
         // The normal fill first, so a rounded button's corners show the base colour.
         FillSkinRect(graphics, r, Core.Colors.Normal.Fill);
         if (Rounded)
-            FillRounded(graphics, r, Core.Current.Fill);
+            FillRounded(graphics, r, Core.Current.Fill, Dpi);
         else
             FillSkinRect(graphics, r, Core.Current.Fill);
     }
     if (ShowsOutline(OutlineAlways, Core.State)) {
+        const int32_t pen = ScaleForDpi(1, Dpi);
         if (Rounded)
-            OutlineRounded(graphics, r, Core.Current.Outline);
+            OutlineRounded(graphics, r, Core.Current.Outline, Dpi);
         else
-            DrawSkinOutline(graphics, r.X, r.Y, r.Width - 1, r.Height - 1, Core.Current.Outline);
+            DrawSkinOutline(graphics, r.X, r.Y, r.Width - pen, r.Height - pen, Core.Current.Outline, pen);
     }
     DrawTextInRect(graphics, Caption, SkinFont(FontSize), r, Core.Current.Text, Gdiplus::StringAlignmentCenter,
                    Gdiplus::StringAlignmentCenter);
@@ -148,12 +158,15 @@ bool CSkinButton::ReleaseTest(int32_t x, int32_t y) {
 
 // --- CSkinOption -------------------------------------------------------------
 
-CSkinOption::CSkinOption(HWND owner, const SkinRect& rect, const wchar_t* caption)
-    : Owner(owner), Core(CoreOf(rect, OptionColorSet(), &NotifyOptionOwner, this)) {
-    const int32_t side = rect.Height - 8;
-    Box = {rect.X, rect.Y + 4, side, side};
-    Mark = {rect.X + 4, rect.Y + 8, rect.Height - 16, rect.Height - 16};
-    LabelArea = {rect.X + side + 2, rect.Y, rect.Width - side - 2, rect.Height};
+CSkinOption::CSkinOption(HWND owner, const SkinRect& rect, const wchar_t* caption, int32_t dpi)
+    : Owner(owner),
+      FontSize(ScaleForDpi(12, dpi)),
+      Dpi(dpi),
+      Core(CoreOf(rect, OptionColorSet(), &NotifyOptionOwner, this)) {
+    const SkinOptionParts parts = LayOutOption(rect, dpi);
+    Box = parts.Box;
+    Mark = parts.Mark;
+    LabelArea = parts.LabelArea;
     SetCaption(caption);
 }
 
@@ -174,7 +187,8 @@ void CSkinOption::Paint(Gdiplus::Graphics& graphics) const {
         return;
     FillSkinRect(graphics, Core.Rect, kBackgroundColor);
     FillSkinRect(graphics, Box, Core.Current.Fill);
-    DrawSkinOutline(graphics, Box.X, Box.Y, Box.Width - 1, Box.Height - 1, Core.Current.Outline);
+    const int32_t pen = ScaleForDpi(1, Dpi);
+    DrawSkinOutline(graphics, Box.X, Box.Y, Box.Width - pen, Box.Height - pen, Core.Current.Outline, pen);
     if (Selected)
         FillSkinRect(graphics, Mark, kMarkColor);
     DrawTextInRect(graphics, Caption, SkinFont(FontSize), LabelArea, Core.Current.Text, Gdiplus::StringAlignmentNear,
@@ -195,8 +209,14 @@ bool CSkinOption::ReleaseTest(int32_t x, int32_t y) {
 
 // --- CPathBox ----------------------------------------------------------------
 
-CPathBox::CPathBox(HWND owner, const SkinRect& rect, Argb backgroundColor, Argb textColor)
-    : Owner(owner), Rect(rect), TextRowHeight(rect.Height - 2), BackgroundColor(backgroundColor), TextColor(textColor) {
+CPathBox::CPathBox(HWND owner, const SkinRect& rect, Argb backgroundColor, Argb textColor, int32_t dpi)
+    : Owner(owner),
+      Rect(rect),
+      FontSize(ScaleForDpi(14, dpi)),
+      Dpi(dpi),
+      TextRowHeight(rect.Height - ScaleForDpi(2, dpi)),
+      BackgroundColor(backgroundColor),
+      TextColor(textColor) {
     SendMessageW(Owner, UM_PATHBOX_REDRAW, reinterpret_cast<WPARAM>(this), 0);
 }
 
@@ -209,7 +229,8 @@ void CPathBox::Paint(Gdiplus::Graphics& graphics) {
         return;
     FillSkinRect(graphics, Rect, BackgroundColor);
     if (Text[0] != L'\0') {
-        const SkinRect area{Rect.X + 5, Rect.Y, Rect.Width - 10, TextRowHeight};
+        const int32_t inset = ScaleForDpi(5, Dpi);
+        const SkinRect area{Rect.X + inset, Rect.Y, Rect.Width - 2 * inset, TextRowHeight};
         const TextWidthMeasure measure = [&graphics, this](std::u16string_view text) {
             const std::wstring_view wide(reinterpret_cast<const wchar_t*>(text.data()), text.size());
             return MeasureText(graphics, wide, FontSize).Width;
@@ -219,7 +240,7 @@ void CPathBox::Paint(Gdiplus::Graphics& graphics) {
             CompactPath(std::u16string_view(reinterpret_cast<const char16_t*>(current.data()), current.size()),
                         area.Width, measure);
         SetText(reinterpret_cast<const wchar_t*>(shown.c_str()));
-        DrawTextCentredV(graphics, Text, area, FontSize, TextColor);
+        DrawTextCentredV(graphics, Text, area, FontSize, TextColor, Dpi);
     }
-    DrawSkinOutline(graphics, Rect.X, Rect.Y, Rect.Width, Rect.Height, kPathBoxOutline);
+    DrawSkinOutline(graphics, Rect.X, Rect.Y, Rect.Width, Rect.Height, kPathBoxOutline, ScaleForDpi(1, Dpi));
 }

@@ -41,13 +41,15 @@ class CSkinButton {
     // Visible, state Normal, the colour set of `baseColor`, fill background on,
     // caption copied (at most 199 units). Sends nothing: the dialog puts the
     // button into its normal state (SetNormal), which asks for the first paint.
+    // `fontSize` is in pixels as given; `dpi` scales the corners and the pen.
     CSkinButton(HWND owner,
                 const SkinRect& rect,
                 const wchar_t* caption,
                 int32_t fontSize,
                 Argb baseColor,
                 bool rounded,
-                bool outlineAlways);
+                bool outlineAlways,
+                int32_t dpi = kSkinBaseDpi);
     CSkinButton(const CSkinButton&) = delete;
     CSkinButton& operator=(const CSkinButton&) = delete;
 
@@ -75,6 +77,7 @@ class CSkinButton {
 
     HWND Owner;
     int32_t FontSize;  // caption size in pixels
+    int32_t Dpi;       // display scale of the corners and the outline
     bool FillBackground = true;
     bool OutlineAlways;
     bool Rounded;
@@ -86,8 +89,9 @@ class CSkinOption {
   public:
     // Visible, not selected, state Normal, font size 12, the option colour set,
     // box (x, y + 4, h - 8, h - 8), mark (x + 4, y + 8, h - 16, h - 16) and
-    // label area (x + h - 6, y, w - h + 6, h). Sends nothing.
-    CSkinOption(HWND owner, const SkinRect& rect, const wchar_t* caption);
+    // label area (x + h - 6, y, w - h + 6, h); the font size, the insets and
+    // the outline scaled to `dpi` (LayOutOption). Sends nothing.
+    CSkinOption(HWND owner, const SkinRect& rect, const wchar_t* caption, int32_t dpi = kSkinBaseDpi);
     CSkinOption(const CSkinOption&) = delete;
     CSkinOption& operator=(const CSkinOption&) = delete;
 
@@ -113,6 +117,7 @@ class CSkinOption {
 
     HWND Owner;
     int32_t FontSize = 12;
+    int32_t Dpi;
     bool Selected = false;
     ControlCore Core;  // Current.Fill / Outline are the box's
     SkinRect Box;
@@ -123,9 +128,10 @@ class CSkinOption {
 
 class CPathBox {
   public:
-    // Empty text, visible, font size 14, text row height = rect height - 2;
+    // Empty text, visible, font size 14, text row height = rect height - 2
+    // (both, and the text's 5-pixel inset and the outline, scaled to `dpi`);
     // then sends UM_PATHBOX_REDRAW.
-    CPathBox(HWND owner, const SkinRect& rect, Argb backgroundColor, Argb textColor);
+    CPathBox(HWND owner, const SkinRect& rect, Argb backgroundColor, Argb textColor, int32_t dpi = kSkinBaseDpi);
     CPathBox(const CPathBox&) = delete;
     CPathBox& operator=(const CPathBox&) = delete;
 
@@ -144,6 +150,7 @@ class CPathBox {
     HWND Owner;
     SkinRect Rect;
     int32_t FontSize = 14;
+    int32_t Dpi;
     int32_t TextRowHeight;
     Argb BackgroundColor;
     Argb TextColor;

@@ -9,6 +9,7 @@
 
 #include "platform/com_win.h"
 #include "platform/text_win.h"
+#include "ui/skin_dpi_win.h"
 
 namespace {
 
@@ -137,9 +138,16 @@ Control* OwnControl(WPARAM wParam, std::initializer_list<Control*> controls) {
     return nullptr;
 }
 
+// The page's text sizes, in pixels at 96 dots per inch.
+constexpr int32_t kPromptFontSize = 14;
+constexpr int32_t kNoticeFontSize = 12;
+constexpr int32_t kStatusFontSize = 14;
+constexpr int32_t kSmallCaptionFontSize = 12;
+constexpr int32_t kInstallCaptionFontSize = 24;
+
 void DrawPrompts(Gdiplus::Graphics& graphics, SkinPage& page, const LanguageTable& table) {
-    const Gdiplus::Font* font = SkinFont(14);
     const SkinLayout& layout = page.Layout;
+    const Gdiplus::Font* font = SkinFont(ScaleForDpi(kPromptFontSize, layout.Dpi));
     FillSkinRect(graphics, layout.LanguagePromptRect, page.BackgroundColor);
     FillSkinRect(graphics, layout.FolderPromptRect, page.BackgroundColor);
     DrawTextInRect(graphics, SlotWide(table, LanguageSlot::SelectLanguagePrompt), font, layout.LanguagePromptRect,
@@ -155,15 +163,16 @@ void DrawNoticeAndLink(Gdiplus::Graphics& graphics, SkinPage& page, const Langua
     SkinLayout& layout = page.Layout;
     const SkinRect& notice = layout.NoticeRect;
     const std::wstring noticeText = SlotWide(table, LanguageSlot::LicenseNotice);
-    const Gdiplus::Font* regular = SkinFont(12);
-    const int32_t noticeWidth = MeasureText(graphics, noticeText, 12).Width;
+    const int32_t size = ScaleForDpi(kNoticeFontSize, layout.Dpi);
+    const Gdiplus::Font* regular = SkinFont(size);
+    const int32_t noticeWidth = MeasureText(graphics, noticeText, size).Width;
     FillSkinRect(graphics, notice, page.BackgroundColor);
     DrawTextInRect(graphics, noticeText, regular, {notice.X, notice.Y, noticeWidth + 1, notice.Height}, kPromptText,
                    Gdiplus::StringAlignmentFar, Gdiplus::StringAlignmentFar);
 
     const std::wstring linkText = SlotWide(table, LanguageSlot::LicenseTitle);
-    const Gdiplus::Font* underlined = SkinFont(12, Gdiplus::FontStyleUnderline);
-    const int32_t linkWidth = MeasureText(graphics, linkText, 12).Width;
+    const Gdiplus::Font* underlined = SkinFont(size, Gdiplus::FontStyleUnderline);
+    const int32_t linkWidth = MeasureText(graphics, linkText, size).Width;
     layout.LicenseLinkRect = {notice.X + noticeWidth + 1, notice.Y, linkWidth + 1, notice.Height};
     DrawTextInRect(graphics, linkText, underlined, layout.LicenseLinkRect, kLinkText, Gdiplus::StringAlignmentNear,
                    Gdiplus::StringAlignmentFar);
@@ -196,6 +205,7 @@ bool CreateSurface(SkinPage& page, HWND window, HMODULE module, RECT& savedWindo
     surface.Width = client.right - client.left;
     surface.Height = client.bottom - client.top;
     surface.WindowDc = GetDC(window);
+    surface.Dpi = ReadWindowDpi(window, surface.WindowDc);
     CreateBitmap(surface);
     return LoadLogo(surface, module);
 }
@@ -214,7 +224,7 @@ void ComputeLayout(SkinPage& page) {
         logoWidth = static_cast<int32_t>(surface.LogoImage->GetWidth());
         logoHeight = static_cast<int32_t>(surface.LogoImage->GetHeight());
     }
-    page.Layout = ComputeLayout(surface.Width, surface.Height, logoWidth, logoHeight);
+    page.Layout = ComputeLayout(surface.Width, surface.Height, logoWidth, logoHeight, surface.Dpi);
 }
 
 void DrawBackground(Gdiplus::Graphics& graphics, SkinPage& page) {
@@ -228,30 +238,34 @@ void DrawBackground(Gdiplus::Graphics& graphics, SkinPage& page) {
         graphics.DrawImage(page.Surface.LogoImage.get(), static_cast<INT>(logo.X), static_cast<INT>(logo.Y),
                            static_cast<INT>(logo.Width), static_cast<INT>(logo.Height));
     }
-    DrawSkinOutline(graphics, 0, 0, page.Surface.Width - 1, page.Surface.Height - 1, kWindowOutline);
+    const int32_t pen = layout.PenWidth;
+    DrawSkinOutline(graphics, 0, 0, page.Surface.Width - pen, page.Surface.Height - pen, kWindowOutline, pen);
 }
 
 void CreateControls(Gdiplus::Graphics* graphics, SkinPage& page) {
     HWND owner = page.Surface.Window;
     const SkinLayout& layout = page.Layout;
-    page.PathBox = std::make_unique<CPathBox>(owner, layout.PathBoxRect, kPathBoxBackground, kPathBoxText);
+    const int32_t dpi = layout.Dpi;
+    page.PathBox = std::make_unique<CPathBox>(owner, layout.PathBoxRect, kPathBoxBackground, kPathBoxText, dpi);
     page.PathBox->Visible = 1;
     if (graphics)
         page.PathBox->Paint(*graphics);
-    page.BrowseButton =
-        std::make_unique<CSkinButton>(owner, layout.BrowseButtonRect, L"...", 12, page.BackgroundColor, false, true);
+    const int32_t captionSize = ScaleForDpi(kSmallCaptionFontSize, dpi);
+    page.BrowseButton = std::make_unique<CSkinButton>(owner, layout.BrowseButtonRect, L"...", captionSize,
+                                                      page.BackgroundColor, false, true, dpi);
     ShowAndPaint(graphics, *page.BrowseButton);
-    page.CloseButton =
-        std::make_unique<CSkinButton>(owner, layout.CloseButtonRect, L"X", 12, page.BackgroundColor, false, false);
+    page.CloseButton = std::make_unique<CSkinButton>(owner, layout.CloseButtonRect, L"X", captionSize,
+                                                     page.BackgroundColor, false, false, dpi);
     ShowAndPaint(graphics, *page.CloseButton);
-    page.InstallButton = std::make_unique<CSkinButton>(owner, layout.InstallButtonRect, L"Install", 24,
-                                                       page.StatusAreaColor, true, true);
+    page.InstallButton =
+        std::make_unique<CSkinButton>(owner, layout.InstallButtonRect, L"Install",
+                                      ScaleForDpi(kInstallCaptionFontSize, dpi), page.StatusAreaColor, true, true, dpi);
     ShowAndPaint(graphics, *page.InstallButton);
     const std::wstring chinese = ToWide(LanguageChoiceLabel(LanguageChoice::Chinese));
-    page.ChineseOption = std::make_unique<CSkinOption>(owner, layout.OptionSlotRect[0], chinese.c_str());
+    page.ChineseOption = std::make_unique<CSkinOption>(owner, layout.OptionSlotRect[0], chinese.c_str(), dpi);
     ShowAndPaint(graphics, *page.ChineseOption);
     const std::wstring english = ToWide(LanguageChoiceLabel(LanguageChoice::English));
-    page.EnglishOption = std::make_unique<CSkinOption>(owner, layout.OptionSlotRect[1], english.c_str());
+    page.EnglishOption = std::make_unique<CSkinOption>(owner, layout.OptionSlotRect[1], english.c_str(), dpi);
     ShowAndPaint(graphics, *page.EnglishOption);
 }
 
@@ -268,7 +282,8 @@ void ShowStatus(SkinPage& page, const wchar_t* text) {
     if (std::unique_ptr<Gdiplus::Graphics> graphics = OpenDrawingContext(page)) {
         FillSkinRect(*graphics, page.Layout.StatusArea, page.StatusAreaColor);
         if (text) {
-            DrawTextInRect(*graphics, LineBreaksAsNewlines(text), SkinFont(14), page.Layout.StatusArea, kStatusText,
+            const Gdiplus::Font* font = SkinFont(ScaleForDpi(kStatusFontSize, page.Layout.Dpi));
+            DrawTextInRect(*graphics, LineBreaksAsNewlines(text), font, page.Layout.StatusArea, kStatusText,
                            Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter);
         }
     }

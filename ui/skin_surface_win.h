@@ -45,6 +45,9 @@ struct SkinSurface {
     HGDIOBJ InitialBitmap = nullptr;
     int32_t Width = 0;
     int32_t Height = 0;
+    // The display's dots per inch, read once from the window (ReadWindowDpi):
+    // every pixel size of the page is scaled from 96 to it.
+    int32_t Dpi = kSkinBaseDpi;
     // The decoded logo and the memory block its stream reads from; the block
     // lives as long as the image.
     std::unique_ptr<Gdiplus::Image> LogoImage;
@@ -67,8 +70,9 @@ struct SkinPage {
 };
 
 // Reads the client size and the window rectangle (into `savedWindowRect`),
-// takes the window's DC, creates the memory DC and the client-sized bitmap
-// and selects it, and loads the logo (resource "PNG" 129 of `module`).
+// takes the window's DC, reads the display's dots per inch (Surface.Dpi),
+// creates the memory DC and the client-sized bitmap and selects it, and
+// loads the logo (resource "PNG" 129 of `module`).
 // Returns whether the logo was loaded; the surface is usable either way
 // unless the window has no client area or the bitmap could not be made
 // (then MemoryDc is null and every drawing operation does nothing).
@@ -77,18 +81,20 @@ bool CreateSurface(SkinPage& page, HWND window, HMODULE module, RECT& savedWindo
 // A drawing context on the surface; null when the surface has no memory DC.
 std::unique_ptr<Gdiplus::Graphics> OpenDrawingContext(const SkinPage& page);
 
-// page.Layout = ComputeLayout(surface size, logo size or 0 x 0 without logo).
+// page.Layout = ComputeLayout(surface size, logo size or 0 x 0 without logo,
+// the surface's dots per inch).
 void ComputeLayout(SkinPage& page);
 
 // Sets the two page colours; fills the client area and the status band;
-// draws the logo scaled into LogoRect; draws the 0xfe000000 outline at
-// (0, 0, W - 1, H - 1).
+// draws the logo scaled into LogoRect; draws the 0xfe000000 outline along
+// the client area's edge pixels (1 pixel wide at 96 dots per inch).
 void DrawBackground(Gdiplus::Graphics& graphics, SkinPage& page);
 
 // Creates (owner = page.Surface.Window) and paints, in this order: the path
 // box, the browse, close and Install buttons, the Chinese and English
-// options. Each is made visible and put into its normal state, which sends
-// its redraw message to the owner, and is then painted into `graphics`. A
+// options, each with its sizes scaled to the layout's dots per inch. Each is
+// made visible and put into its normal state, which sends its redraw
+// message to the owner, and is then painted into `graphics`. A
 // null `graphics` (a surface that could not be made) creates the controls
 // all the same, unpainted, so the page works without its picture.
 void CreateControls(Gdiplus::Graphics* graphics, SkinPage& page);
@@ -100,8 +106,8 @@ void CreateControls(Gdiplus::Graphics* graphics, SkinPage& page);
 void DrawPageTexts(Gdiplus::Graphics& graphics, SkinPage& page, const LanguageTable& table);
 
 // Fills the status band and, when `text` is not null, draws it centred in
-// 0xfeb4b4b4 at 14 pixels ("\r\n" starts a second line); then copies the
-// surface to the window.
+// 0xfeb4b4b4 at 14 pixels at 96 dots per inch ("\r\n" starts a second
+// line); then copies the surface to the window.
 void ShowStatus(SkinPage& page, const wchar_t* text);
 
 // The repaints for UM_PATHBOX_REDRAW, UM_BUTTON_REDRAW and UM_OPTION_REDRAW:

@@ -40,8 +40,9 @@ std::unique_ptr<Gdiplus::Font> CreateSkinFont(int32_t pixelSize, INT style) {
 
 namespace {
 
-// The window uses four fonts (12, 14 and 24 pixels regular, 12 underlined);
-// finding the family and making a font is far dearer than drawing with it.
+// The window uses four fonts (12, 14 and 24 pixels regular, 12 underlined at
+// 96 dots per inch; as many scaled sizes on a scaled display); finding the
+// family and making a font is far dearer than drawing with it.
 struct CachedFont {
     int32_t PixelSize = 0;
     INT Style = 0;
@@ -84,12 +85,14 @@ void DrawTextCentredV(Gdiplus::Graphics& graphics,
                       std::wstring_view text,
                       const SkinRect& rect,
                       int32_t pixelSize,
-                      Argb color) {
+                      Argb color,
+                      int32_t dpi) {
     const Gdiplus::Font* font = SkinFont(pixelSize);
     if (!font || text.empty())
         return;
     const TextExtent extent = MeasureText(graphics, text, pixelSize);
-    const REAL y = static_cast<REAL>(rect.Y) + static_cast<REAL>(rect.Height - extent.Height) * 0.5f + 2.0f;
+    const REAL y = static_cast<REAL>(rect.Y) + static_cast<REAL>(rect.Height - extent.Height) * 0.5f +
+                   static_cast<REAL>(ScaleForDpi(2, dpi));
     Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
     graphics.DrawString(text.data(), LengthOf(text), font, Gdiplus::PointF(static_cast<REAL>(rect.X), y), &brush);
 }
@@ -116,8 +119,25 @@ void FillSkinRect(Gdiplus::Graphics& graphics, const SkinRect& rect, Argb color)
                            static_cast<INT>(rect.Height));
 }
 
-void DrawSkinOutline(Gdiplus::Graphics& graphics, int32_t x, int32_t y, int32_t width, int32_t height, Argb color) {
-    Gdiplus::Pen pen(Gdiplus::Color(color), 1.0f);
-    graphics.DrawRectangle(&pen, static_cast<INT>(x), static_cast<INT>(y), static_cast<INT>(width),
-                           static_cast<INT>(height));
+void DrawSkinOutline(Gdiplus::Graphics& graphics,
+                     int32_t x,
+                     int32_t y,
+                     int32_t width,
+                     int32_t height,
+                     Argb color,
+                     int32_t penWidth) {
+    if (penWidth <= 1) {
+        Gdiplus::Pen pen(Gdiplus::Color(color), 1.0f);
+        graphics.DrawRectangle(&pen, static_cast<INT>(x), static_cast<INT>(y), static_cast<INT>(width),
+                               static_cast<INT>(height));
+        return;
+    }
+    // A wider pen is centred on its line and lands on whole pixels only by
+    // the rasteriser's rounding; four bands that never overlap give exact
+    // edges, and no corner is blended twice with the 0xfe alpha.
+    const int32_t p = penWidth;
+    FillSkinRect(graphics, {x, y, width + p, p}, color);
+    FillSkinRect(graphics, {x, y + height, width + p, p}, color);
+    FillSkinRect(graphics, {x, y + p, p, height - p}, color);
+    FillSkinRect(graphics, {x + width, y + p, p, height - p}, color);
 }

@@ -37,13 +37,15 @@ struct TextExtent {
 TextExtent MeasureText(Gdiplus::Graphics& graphics, std::wstring_view text, int32_t pixelSize);
 
 // Draws `text` in the regular font of `pixelSize` with `color` at x = rect.X,
-// y = rect.Y + (rect.Height - text height) * 0.5 + 2.0: no clipping, no
-// wrapping, default string format.
+// y = rect.Y + (rect.Height - text height) * 0.5 + 2.0 (the 2 pixels scaled
+// from 96 dots per inch to `dpi`): no clipping, no wrapping, default string
+// format.
 void DrawTextCentredV(Gdiplus::Graphics& graphics,
                       std::wstring_view text,
                       const SkinRect& rect,
                       int32_t pixelSize,
-                      Argb color);
+                      Argb color,
+                      int32_t dpi = kSkinBaseDpi);
 
 // Draws `text` in `font` into `rect` (wrapped at word boundaries within its
 // width and clipped to it), with the given alignments.
@@ -58,5 +60,14 @@ void DrawTextInRect(Gdiplus::Graphics& graphics,
 // Fills `rect` with a solid colour.
 void FillSkinRect(Gdiplus::Graphics& graphics, const SkinRect& rect, Argb color);
 
-// A 1-pixel outline through (x, y) and (x + width, y + height).
-void DrawSkinOutline(Gdiplus::Graphics& graphics, int32_t x, int32_t y, int32_t width, int32_t height, Argb color);
+// An outline `penWidth` pixels wide whose top-left pixel is (x, y) and whose
+// right and bottom bands start at x + width and y + height: with a width of
+// 1, the 1-pixel pen through (x, y) and (x + width, y + height). So an
+// outline inside a w x h rectangle is drawn with width w - penWidth.
+void DrawSkinOutline(Gdiplus::Graphics& graphics,
+                     int32_t x,
+                     int32_t y,
+                     int32_t width,
+                     int32_t height,
+                     Argb color,
+                     int32_t penWidth = 1);

@@ -135,6 +135,8 @@ constexpr Argb kHoverOutline = 0x27a0fd;
 TEST_F(SkinPaintTest, SurfaceHasTheClientSize) {
     EXPECT_EQ(page_.Surface.Width, kW);
     EXPECT_EQ(page_.Surface.Height, kH);
+    EXPECT_EQ(page_.Surface.Dpi, 96);  // the test prefix's display
+    EXPECT_EQ(page_.Layout.Dpi, 96);
     EXPECT_EQ(savedRect_.right - savedRect_.left, kW);
     EXPECT_EQ(page_.Layout.StatusArea, (SkinRect{0, 242, kW, 60}));
     EXPECT_EQ(page_.BackgroundColor, 0xfe2d2d2du);
@@ -408,6 +410,66 @@ TEST_F(SkinPaintTest, IconHasBothSizes) {
 #else
     GTEST_SKIP() << "this build has no generated artwork (no host tools)";
 #endif
+}
+
+// On a scaled display every size of the page scales: the Install caption's
+// font and measured height, and the outlines' pens (2 pixels from 144 dots
+// per inch on), drawn inside the controls' edges and, for the path box, just
+// outside its right edge.
+TEST_F(SkinPaintTest, PageScalesWithTheDisplay) {
+    std::unique_ptr<Gdiplus::Graphics> base = OpenDrawingContext(page_);
+    const int32_t baseHeight = MeasureText(*base, L"Install", page_.InstallButton->FontSize).Height;
+    base.reset();
+    ASSERT_GT(baseHeight, 10);
+    for (int32_t dpi : {144, 192}) {
+        SCOPED_TRACE(dpi);
+        const int w = ScaleForDpi(kW, dpi);
+        const int h = ScaleForDpi(kH, dpi);
+        HWND window = CreateWindowExW(0, L"SkinPaintTest", L"skin", WS_POPUP, 0, 0, w, h, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        SkinPage page;
+        g_page = &page;
+        RECT saved{};
+        CreateSurface(page, window, GetModuleHandleW(nullptr), saved);
+        page.Surface.Dpi = dpi;  // as the window of a scaled display reports it
+        std::unique_ptr<Gdiplus::Graphics> graphics = OpenDrawingContext(page);
+        ASSERT_TRUE(graphics);
+        ComputeLayout(page);
+        DrawBackground(*graphics, page);
+        CreateControls(graphics.get(), page);
+        const CSkinButton& install = *page.InstallButton;
+        EXPECT_EQ(install.FontSize, ScaleForDpi(24, dpi));
+        const int32_t height = MeasureText(*graphics, L"Install", install.FontSize).Height;
+        EXPECT_NEAR(height, baseHeight * dpi / 96, 2);
+        graphics.reset();
+
+        const auto pixel = [&page](int x, int y) { return GetPixel(page.Surface.MemoryDc.Get(), x, y); };
+        const SkinRect r = install.Core.Rect;
+        const int midY = r.Y + r.Height / 2;
+        EXPECT_TRUE(Near(pixel(r.X, midY), kOutline));
+        EXPECT_TRUE(Near(pixel(r.X + 1, midY), kOutline));
+        EXPECT_TRUE(Near(pixel(r.X + 2, midY), kBand));
+        EXPECT_TRUE(Near(pixel(r.X + r.Width - 2, midY), kOutline));
+        EXPECT_TRUE(Near(pixel(r.X + r.Width - 1, midY), kOutline));
+        EXPECT_TRUE(Near(pixel(r.X + 1, r.Y + 1), kBand));  // the rounded corner
+        EXPECT_TRUE(Near(pixel(r.X + r.Width / 2, r.Y), kOutline));
+        EXPECT_TRUE(Near(pixel(r.X + r.Width / 2, r.Y + 1), kOutline));
+        EXPECT_TRUE(Near(pixel(r.X + r.Width / 2, r.Y + 2), kBand));
+        const SkinRect box = page.ChineseOption->Box;
+        EXPECT_TRUE(Near(pixel(box.X + 1, box.Y + box.Height / 2), kOutline));
+        EXPECT_TRUE(Near(pixel(box.X + 2, box.Y + box.Height / 2), kBackground));
+        EXPECT_TRUE(Near(pixel(box.X + box.Width - 2, box.Y + box.Height / 2), kOutline));
+        const SkinRect path = page.PathBox->Rect;
+        EXPECT_TRUE(Near(pixel(path.X + path.Width + 1, path.Y + path.Height / 2), 0x505050));
+        EXPECT_TRUE(Near(pixel(path.X + path.Width + 2, path.Y + path.Height / 2), kBackground));
+        EXPECT_TRUE(Near(pixel(1, h / 3), 0x000000));
+        EXPECT_TRUE(Near(pixel(2, h / 3), kBackground));
+
+        ReleaseSkinPage(page);
+        g_page = &page_;
+        DestroyWindow(window);
+    }
 }
 
 // Both fonts the page uses exist (the prefix maps "Arial" to a real face).

@@ -2,6 +2,7 @@
 // session, for the window test script:
 //
 //   window_probe find                     main window: "VISIBLE LEFT TOP WIDTH HEIGHT CLIENTW CLIENTH"
+//   window_probe dpi                      the dots per inch the main window's page is drawn for
 //   window_probe wait visible|hidden|gone MS   waits for that state of the main window
 //   window_probe spoil-package IN OUT     a copy of program IN whose package resource is no package
 //   window_probe post-clicks X Y [X Y...]  queues clicks at client points on the main window at once
@@ -18,6 +19,9 @@
 //                                         (a written-out \r\n is the line break),
 //                                         drawn by the window's own painters into a W x H BMP
 //
+// The probe is DPI-aware itself, so on a scaled display it sees the window's
+// real pixels, as the screenshots do.
+//
 // Exit status 0 when the window or state was found, 1 when not, 2 on bad use.
 #include <windows.h>
 
@@ -28,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/skin_dpi_win.h"
 #include "ui/skin_surface_win.h"
 
 namespace {
@@ -106,6 +111,18 @@ int Find() {
     GetClientRect(window, &client);
     std::printf("%d %ld %ld %ld %ld %ld %ld\n", IsWindowVisible(window) ? 1 : 0, rect.left, rect.top,
                 rect.right - rect.left, rect.bottom - rect.top, client.right, client.bottom);
+    return 0;
+}
+
+// Read as the installer reads it when it makes its surface.
+int Dpi() {
+    HWND window = MainWindow();
+    if (!window)
+        return 1;
+    HDC dc = GetDC(window);
+    std::printf("%d\n", static_cast<int>(ReadWindowDpi(window, dc)));
+    if (dc)
+        ReleaseDC(window, dc);
     return 0;
 }
 
@@ -258,7 +275,7 @@ int Answers(int timeoutMs) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: window_probe find|wait STATE MS|license|render-status W H TEXT OUT\n");
+    std::fprintf(stderr, "usage: window_probe find|dpi|wait STATE MS|license|render-status W H TEXT OUT\n");
     return 2;
 }
 
@@ -267,9 +284,12 @@ int Usage() {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2)
         return Usage();
+    SetProcessDPIAware();
     std::wstring command = argv[1];
     if (command == L"find")
         return Find();
+    if (command == L"dpi")
+        return Dpi();
     if (command == L"wait" && argc == 4)
         return Wait(argv[2], _wtoi(argv[3]));
     if (command == L"spoil-package" && argc == 4)
