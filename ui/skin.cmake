@@ -18,6 +18,7 @@ add_library(ui_core STATIC
     ${CMAKE_CURRENT_LIST_DIR}/skin_layout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/path_compaction.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin_control_state.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin_focus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/license_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/status_text.cpp)
 target_include_directories(ui_core PUBLIC ${PROJECT_SOURCE_DIR})
