@@ -54,7 +54,7 @@ if(WIN32)
     # KnownDLLs, delay-loaded for speed: each of them brings user32, whose
     # start-up under Wine (display, fonts, input method) costs a quiet run,
     # which needs none of them, about 45 ms.
-    foreach(name IN ITEMS user32 gdi32 shell32 ole32)
+    foreach(name IN ITEMS user32 gdi32 shell32 ole32 oleaut32)
         add_delay_import_library(${name})
     endforeach()
 endif()

@@ -31,7 +31,7 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/skin_surface_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_focus_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_accessible_win.cpp)
-    target_link_libraries(ui_skin_win PUBLIC ui_core config_core delay_gdiplus gdi32 user32 ole32 oleaut32 delay_oleacc uuid)
+    target_link_libraries(ui_skin_win PUBLIC ui_core config_core delay_gdiplus gdi32 user32 ole32 delay_oleaut32 delay_oleacc uuid)
 
     if(HOST_PKGTOOL)
         get_filename_component(skin_host_tools "${HOST_PKGTOOL}" DIRECTORY)

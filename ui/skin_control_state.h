@@ -1,7 +1,8 @@
 // The pointer logic shared by the skinned buttons and language options: the
 // four states, the colours each state uses, and the hover, press and release
-// tests with the notifications they send. Portable: the Windows controls wrap
-// this record and turn the notifications into window messages.
+// tests with the notifications they send; and their keyboard focus flag and
+// activation (the focus order is in ui/skin_focus.h). Portable: the Windows
+// controls wrap this record and turn the notifications into window messages.
 #pragma once
 
 #include <cstdint>

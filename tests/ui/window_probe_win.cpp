@@ -16,6 +16,7 @@
 //   window_probe accessible              the page's parts as a screen reader gets them through
 //                                         AccessibleObjectFromWindow and AccessibleChildren, one
 //                                         line each (UTF-8): "ID<TAB>ROLE<TAB>NAME<TAB>STATES[<TAB>VALUE]"
+//   window_probe press ID                 the default action of part ID, as a screen reader's user asks it
 //   window_probe events MS                for MS ms, the main window's focus and name-change
 //                                         events: "focus|namechange ID NAME", one line each
 //   window_probe render-status W H TEXT OUT.bmp
@@ -317,14 +318,19 @@ std::string StateWords(IAccessible* object, VARIANT child) {
 // Reads the page the way a screen reader does: the client object from the
 // window, its children with AccessibleChildren, each child's name, role,
 // state and value.
-int Accessible() {
+IAccessible* PageObject() {
     HWND window = MainWindow();
-    ComInitialization com;
     IAccessible* object = nullptr;
-    if (!window || !com.Succeeded() ||
-        FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(&object))) ||
-        !object)
+    if (!window || FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return object;
+}
+
+int Accessible() {
+    ComInitialization com;
+    IAccessible* object = com.Succeeded() ? PageObject() : nullptr;
+    if (!object)
         return 1;
     LONG count = 0;
     object->get_accChildCount(&count);
@@ -345,6 +351,21 @@ int Accessible() {
     object->Release();
     std::fflush(stdout);
     return got > 0 ? 0 : 1;
+}
+
+// A screen reader's "press": the default action of part ID.
+int Press(LONG id) {
+    ComInitialization com;
+    IAccessible* object = com.Succeeded() ? PageObject() : nullptr;
+    if (!object)
+        return 1;
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    const HRESULT result = object->accDoDefaultAction(child);
+    object->Release();
+    return result == S_OK ? 0 : 1;
 }
 
 HWND g_eventWindow = nullptr;
@@ -456,6 +477,8 @@ int wmain(int argc, wchar_t** argv) {
         return License();
     if (command == L"accessible")
         return Accessible();
+    if (command == L"press" && argc == 3)
+        return Press(_wtoi(argv[2]));
     if (command == L"events" && argc == 3)
         return Events(_wtoi(argv[2]));
     if (command == L"render-status" && argc == 6) {

@@ -407,6 +407,11 @@ check "the right arrow selects and focuses English" \
     test "$(part right 2 4)|$(part right 1 4)|$(part right 6 3)" = "checked,focused,focusable|focusable|Install"
 shoot "$shots/focus-english.png"
 check "the focus outline leaves the Chinese option" near "$shots/focus-english.png" 31 81 44 44 44
+probe press 1 >/dev/null; sleep 0.3
+read_page pressed
+check "a screen reader's press on the Chinese option selects it" \
+    test "$(part pressed 1 4)|$(part pressed 6 3)" = "checked,focusable|安装"
+probe press 2 >/dev/null; sleep 0.3
 
 key Tab
 key space
