@@ -18,6 +18,20 @@ std::wstring SlotName(const LanguageTable& table, LanguageSlot slot) {
     return text ? ToWide(*text) : std::wstring();
 }
 
+// A name is read as one line: the band's line break becomes a blank.
+std::wstring OneLine(const std::wstring& text) {
+    std::wstring line;
+    for (wchar_t unit : text) {
+        if (unit == L'\r' || unit == L'\n') {
+            if (!line.empty() && line.back() != L' ')
+                line.push_back(L' ');
+            continue;
+        }
+        line.push_back(unit);
+    }
+    return line;
+}
+
 LONG ControlState(const ControlCore& control) {
     LONG state = 0;
     if (!control.Visible)
@@ -73,7 +87,12 @@ std::vector<AccessibleItem> DescribePage(const SkinPage& page,
         ButtonItem(page.InstallButton.get(), SlotName(table, LanguageSlot::InstallButtonLabel),
                    FocusTarget::InstallButton),
         ButtonItem(page.CloseButton.get(), langId == kLangChinese ? L"关闭" : L"Close", FocusTarget::CloseButton),
-        {ROLE_SYSTEM_STATICTEXT, page.StatusText, {}, STATE_SYSTEM_READONLY, layout.StatusArea, FocusTarget::None},
+        {ROLE_SYSTEM_STATICTEXT,
+         OneLine(page.StatusText),
+         {},
+         STATE_SYSTEM_READONLY,
+         layout.StatusArea,
+         FocusTarget::None},
     };
 }
 
@@ -363,8 +382,10 @@ void PageAccessibility::NotifyStatusChanged() const {
 }
 
 void PageAccessibility::NotifyLanguageChanged() const {
-    for (LONG child :
-         {static_cast<LONG>(AccessibleChild::ChineseOption), static_cast<LONG>(AccessibleChild::EnglishOption)})
+    const auto id = [](AccessibleChild child) { return static_cast<LONG>(child); };
+    for (LONG child : {id(AccessibleChild::ChineseOption), id(AccessibleChild::EnglishOption)})
         NotifyWinEvent(EVENT_OBJECT_STATECHANGE, window_, OBJID_CLIENT, child);
-    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
+    // The parts named from the language table.
+    for (LONG child = id(AccessibleChild::PathBox); child <= id(AccessibleChild::CloseButton); ++child)
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT, child);
 }

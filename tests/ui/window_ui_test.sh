@@ -461,6 +461,8 @@ tr -d '\r' <"$shots/events.txt" >"$artifacts/accessible-events.txt"
 check "focus changes are announced" grep -qx "focus 6 Install" "$artifacts/accessible-events.txt"
 check "the status band's changes are announced" \
     grep -qx "namechange 8 Installation Complete!" "$artifacts/accessible-events.txt"
+check "a two-line status is read as one line with its file" \
+    grep -qx "namechange 8 Copying file C:.*ZorvanellePanelV7.exe" "$artifacts/accessible-events.txt"
 check "the keyboard installation wrote the product's files" test -f "$product_dir/uninstall.log"
 check "the keyboard installation recorded the product key" \
     test "$(product_value MainAppPath)" = "C:\\$program_files\\Zorvanelle\\ZorvanelleV7\\ZorvanellePanelV7.exe"
