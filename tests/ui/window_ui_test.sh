@@ -17,7 +17,8 @@
 #               ends with nothing installed once the picker is closed
 #   cancel      close during the installation rolls back to
 #               "Installation Cancelled!"
-#   escape      Escape on the idle window ends the program, as close does
+#   escape      Escape does what close does: on the idle window it ends the
+#               program, during the installation it cancels it
 #   keyboard    a whole installation from the keyboard alone (Tab, Space,
 #               Enter, arrows; the folder picker and the licence dialog
 #               opened and left), focus outlines on screen, and what a
@@ -354,6 +355,19 @@ probe wait visible 15000 >/dev/null
 sleep 0.3
 xdotool key Escape
 check "Escape on the idle window ends the program, as the close button does" test "$(installer_exit 10)" = 0
+start_installer
+probe wait visible 15000 >/dev/null
+read_window
+layout
+click $((INSTALL_X + 70)) $((INSTALL_Y + 25))
+for i in $(seq 1 300); do
+    [ -f "$product_dir/ZorvanellePanelV7.exe" ] && break
+    sleep 0.05
+done
+xdotool key Escape
+check "Escape during the installation cancels it, as the close button does" \
+    test "$(installer_exit 60)" = $((1602 % 256))
+check "the cancelled installation was rolled back" test ! -e "$product_dir/ZorvanellePanelV7.exe"
 
 echo "== keyboard and screen reader"
 # What a screen reader reads, saved as NAME.txt: one "ID ROLE NAME STATES
