@@ -49,10 +49,12 @@ endfunction()
 if(WIN32)
     add_library(delay_import_end OBJECT cmake/delay-import-end.cpp)
     add_delay_import_library(gdiplus)
+    # Accessibility: loaded when a screen reader first asks the window.
+    add_delay_import_library(oleacc)
     # KnownDLLs, delay-loaded for speed: each of them brings user32, whose
     # start-up under Wine (display, fonts, input method) costs a quiet run,
     # which needs none of them, about 45 ms.
-    foreach(name IN ITEMS user32 gdi32 shell32 ole32)
+    foreach(name IN ITEMS user32 gdi32 shell32 ole32 oleaut32)
         add_delay_import_library(${name})
     endforeach()
 endif()

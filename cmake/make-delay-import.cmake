@@ -19,6 +19,11 @@ foreach(entry IN LISTS entries)
     if(DECORATED)
         string(REGEX REPLACE "^_" "" name "${name}")
     endif()
+    # Exported data (oleacc's interface and library GUIDs, which libuuid
+    # defines as well) cannot be loaded on a first call.
+    if(name MATCHES "^(IID|LIBID|CLSID)_")
+        continue()
+    endif()
     string(APPEND exports "    ${name}\n")
 endforeach()
 if(exports STREQUAL "")

@@ -15,7 +15,7 @@ enum class LanguageSlot : uint8_t {
     SelectLanguageLabel = 1,    // not shown
     LicenseTitle,               // licence link text on the page
     InstallPathLabel,           // not shown
-    BrowseLabel,                // not shown
+    BrowseLabel,                // the browse button's name for screen readers
     AgreeLabel,                 // not shown
     DisagreeLabel,              // not shown
     StatusPreparing,            // not shown

@@ -13,6 +13,13 @@ bool CDlgLicense::OnInitDialog() {
 }
 
 bool CDlgLicense::PreTranslateMessage(MSG& message) {
+    // Enter is the dialog's OK: the read-only multi-line box would keep it
+    // for itself, there being no default button to hand it to.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN &&
+        (message.hwnd == Window() || IsChild(Window(), message.hwnd))) {
+        OnOK();
+        return true;
+    }
     if (message.message == kScrollToTopMessage && message.hwnd == Window()) {
         HWND box = GetDlgItem(Window(), IDC_LICENSE_TEXT);
         SendMessageW(box, EM_SETSEL, 0, 0);

@@ -13,6 +13,7 @@
 #include "ui/DlgLicense.h"
 #include "ui/folder_picker_win.h"
 #include "ui/license_text.h"
+#include "ui/skin_focus_win.h"
 #include "ui/status_text.h"
 #include "ui/window_report_sink_win.h"
 
@@ -60,6 +61,10 @@ bool CTrovalisInstallV7Dlg::OnInitDialog() {
     // this one works on them, and a hidden run needs no picture.
     CreateControls(graphics.get(), page_);
     const bool pageDrawn = graphics != nullptr;
+    accessibility_ = std::make_unique<PageAccessibility>(Window(), [this] {
+        return table_ ? DescribePage(page_, *table_, focus_, fullInstallPath_, language_.LangId)
+                      : std::vector<AccessibleItem>();
+    });
 
     linkPressed_ = dragging_ = installing_ = false;
     timers_ = {};
@@ -174,6 +179,15 @@ std::optional<LRESULT> CTrovalisInstallV7Dlg::OnMessage(UINT message, WPARAM wPa
         case UM_OPTION_CLICKED:
             if (CSkinOption* option = OptionOfMessage(page_, wParam))
                 OnLanguageChoice(option);
+            return 0;
+        case WM_KEYDOWN:  // from another loop, such as the folder picker's
+            return OnKey(wParam, lParam) ? std::optional<LRESULT>(0) : std::nullopt;
+        case WM_GETOBJECT:
+            return accessibility_ ? accessibility_->OnGetObject(wParam, lParam) : std::nullopt;
+        case kAccessibleActivateMessage:
+            // Not while the licence dialog disables the window, as for the pointer.
+            if (wParam >= 1 && wParam <= static_cast<WPARAM>(kFocusTargetCount) && IsWindowEnabled(Window()))
+                Activate(static_cast<FocusTarget>(wParam));
             return 0;
         case WM_TIMER:
             OnTimer(wParam);
@@ -305,12 +319,15 @@ void CTrovalisInstallV7Dlg::OnButtonClicked(CSkinButton* button) {
         BrowseForInstallFolder();
     else if (button == page_.InstallButton.get())
         BeginInstall();
+    KeepFocus();
 }
 
 void CTrovalisInstallV7Dlg::OnLanguageChoice(CSkinOption* option) {
     LanguageChoice clicked = ChoiceOfOption(page_, option);
     LanguageRedraw redraw = ::OnLanguageChoice(clicked, language_, *table_, options_);
     RedrawLanguage(page_, language_, redraw, *table_);
+    if (redraw.WholeWindow && accessibility_)
+        accessibility_->NotifyLanguageChanged();
 }
 
 bool CTrovalisInstallV7Dlg::InstallBegun() const {
@@ -355,8 +372,11 @@ void CTrovalisInstallV7Dlg::CloseOrCancel() {
 
 void CTrovalisInstallV7Dlg::BrowseForInstallFolder() {
     std::optional<std::u16string> folder = PickFolder();
-    // The picker has no owner, so the page went on meanwhile: a choice made
-    // after Install (or after the dialog ended) comes too late to count.
+    // The picker has no owner, so nothing gives the keyboard back to the
+    // page but this; and the page went on meanwhile: a choice made after
+    // Install (or after the dialog ended) comes too late to count.
+    if (!Ended())
+        SetForegroundWindow(Window());
     if (!folder || Ended() || InstallBegun())
         return;
     // The picker also offers network folders and libraries: only a plain
@@ -386,7 +406,7 @@ void CTrovalisInstallV7Dlg::ShowProblem(const wchar_t* english, const wchar_t* c
     if (passive_) {
         // Nobody is asked to read it: the band shows it and the log keeps it.
         WriteLogLine("error", FromWide(english));
-        ShowStatus(page_, text);
+        ShowStatusText(text);
         return;
     }
     MessageBoxW(Window(), text, reinterpret_cast<const wchar_t*>(kWindowTitle), MB_OK | MB_ICONERROR);
@@ -435,7 +455,7 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
     ReportReaction reaction = ReactionToReport(static_cast<uint32_t>(report.dwData), detail, *table_);
     switch (reaction.Kind) {
         case ReportReactionKind::ShowStatus:
-            ShowStatus(page_, WidePtr(reaction.Text));
+            ShowStatusText(WidePtr(reaction.Text));
             break;
         case ReportReactionKind::MessageBox:
             exitCode_ = ExitCode::Failed;
@@ -443,7 +463,7 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
             // The report sink has logged it already; a passive run waits for
             // nobody.
             if (passive_)
-                ShowStatus(page_, WidePtr(reaction.Text));
+                ShowStatusText(WidePtr(reaction.Text));
             else
                 MessageBoxW(Window(), WidePtr(reaction.Text), WidePtr(reaction.Caption), MB_OK);
             break;
@@ -458,11 +478,71 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
     if (report.dwData == static_cast<ULONG_PTR>(ProgressCode::RestartNeeded)) {
         exitCode_ = ExitCode::RestartRequired;
         // The package's texts have no line for it, so it is the window's own.
-        ShowStatus(page_,
-                   language_.LangId == kLangChinese
-                       ? L"安装已完成。正在使用的文件将在计算机重新启动后替换。"
-                       : L"Installation complete. Files that were in use are replaced when the computer restarts.");
+        ShowStatusText(language_.LangId == kLangChinese
+                           ? L"安装已完成。正在使用的文件将在计算机重新启动后替换。"
+                           : L"Installation complete. Files that were in use are replaced when the computer restarts.");
     }
+}
+
+void CTrovalisInstallV7Dlg::ShowStatusText(const wchar_t* text) {
+    ShowStatus(page_, text);
+    if (accessibility_)
+        accessibility_->NotifyStatusChanged();
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+bool CTrovalisInstallV7Dlg::PreTranslateMessage(MSG& message) {
+    // Before the dialog manager, which would take Tab, Enter, Escape and the
+    // arrows for its own (absent) child controls.
+    if (message.message == WM_KEYDOWN && message.hwnd == Window())
+        return OnKey(message.wParam, message.lParam);
+    return CDialog::PreTranslateMessage(message);
+}
+
+bool CTrovalisInstallV7Dlg::OnKey(WPARAM virtualKey, LPARAM keyData) {
+    const std::optional<FocusKey> key = FocusKeyOf(virtualKey);
+    if (!key || !page_.CloseButton || !table_ || Ended())
+        return false;
+    const FocusOutcome outcome = OnFocusKey(focus_, *key, AvailableFocus(page_));
+    MoveFocus(outcome.Focus);
+    // A key held down acts once: its repeats would go on to act on the
+    // control the focus moves to (Install, then close).
+    const bool repeat = (keyData & (1 << 30)) != 0;
+    if (repeat && (*key == FocusKey::Space || *key == FocusKey::Enter || *key == FocusKey::Escape))
+        return true;
+    if (outcome.Close)
+        KeyActivate(page_.CloseButton->Core);  // a disabled close button does nothing, as for the pointer
+    else if (outcome.Activate != FocusTarget::None)
+        Activate(outcome.Activate);
+    return true;
+}
+
+void CTrovalisInstallV7Dlg::MoveFocus(FocusTarget focus) {
+    if (focus == focus_ || !table_)
+        return;
+    focus_ = focus;
+    ShowFocus(page_, focus_, *table_);
+    if (accessibility_)
+        accessibility_->NotifyFocus(focus_);
+}
+
+void CTrovalisInstallV7Dlg::Activate(FocusTarget target) {
+    if (Ended())
+        return;
+    if (target == FocusTarget::LicenseLink) {
+        OpenLicenseDialog();  // the link works in every visible state
+        return;
+    }
+    // The control's click notification runs its action (OnButtonClicked,
+    // OnLanguageChoice), exactly as a pointer click does.
+    if (ControlCore* control = ControlOfTarget(page_, target))
+        KeyActivate(*control);
+}
+
+void CTrovalisInstallV7Dlg::KeepFocus() {
+    MoveFocus(KeptFocus(focus_, AvailableFocus(page_)));
 }
 
 // ---------------------------------------------------------------------------
@@ -470,6 +550,7 @@ void CTrovalisInstallV7Dlg::OnCopyData(const COPYDATASTRUCT& report) {
 
 void CTrovalisInstallV7Dlg::OnDestroy() {
     CDialog::OnDestroy();
+    accessibility_.reset();  // clients still holding the page's object are cut off
     Disarm(timers_.Active);
     ReleaseSkinPage(page_);
     table_.reset();

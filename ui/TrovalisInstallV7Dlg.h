@@ -9,9 +9,15 @@
 // (worker running) -> Cancelling (close pressed) -> Closing (WorkerFinished,
 // CloseTimer pending) -> Ended. Close while Ready or Starting ends the dialog
 // at once. A hidden run hides the window on HideTimer's tick and closes 2 s
-// after the worker's finish. Enter, Escape, Alt+F4 and the system menu's
-// Close do nothing. An ended dialog is hidden at once and its page takes no
-// more requests, so it never starts a worker.
+// after the worker's finish. An ended dialog is hidden at once and its page
+// takes no more requests, so it never starts a worker.
+//
+// The keyboard reaches every control (ui/skin_focus.h): Tab and Shift+Tab
+// move a focus outline in page order, Space and Enter act as a click on the
+// focused control, the arrows switch between the language options, and
+// Escape does what the close button does. Enter without a focused control,
+// Alt+F4 and the system menu's Close do nothing. Screen readers read the
+// page's parts through ui/skin_accessible_win.h.
 //
 // Beyond that lifecycle: a program without a usable package shows a message
 // and keeps Install disabled (a hidden run ends at once); a window whose
@@ -33,6 +39,8 @@
 #include "records/run_outcome.h"
 #include "ui/TrovalisInstallV7Timers.h"
 #include "ui/dialog_framework_win.h"
+#include "ui/skin_accessible_win.h"
+#include "ui/skin_focus.h"
 #include "ui/skin_surface_win.h"
 #include "ui/window_start.h"
 
@@ -52,6 +60,7 @@ class CTrovalisInstallV7Dlg : public CDialog {
     void OnCancel() override {}
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;
+    bool PreTranslateMessage(MSG& message) override;
 
   private:
     void OnPaint();
@@ -80,6 +89,16 @@ class CTrovalisInstallV7Dlg : public CDialog {
     void Arm(DialogTimer timer);
     void Disarm(DialogTimer timer);
 
+    // Keyboard: whether the key was the page's; the focus outline; a key's
+    // activation, as a click on the target; the focus moved on when its
+    // control went away.
+    bool OnKey(WPARAM virtualKey, LPARAM keyData);
+    void MoveFocus(FocusTarget focus);
+    void Activate(FocusTarget target);
+    void KeepFocus();
+    // The status band's text, told to screen readers as well.
+    void ShowStatusText(const wchar_t* text);
+
     HMODULE resourceInstance_ = nullptr;
     SkinPage page_;  // surface, layout, page colours, logo and controls
     std::optional<std::u16string> licenseText_;
@@ -98,6 +117,8 @@ class CTrovalisInstallV7Dlg : public CDialog {
     std::shared_ptr<InstallerState> state_;
     InstallOptions options_;
     CDlgLicense* openLicense_ = nullptr;
+    FocusTarget focus_ = FocusTarget::None;
+    std::unique_ptr<PageAccessibility> accessibility_;  // made with the controls
 
     uint32_t licenseLangId_ = 0;  // the language the licence text is chosen for
     bool installAtOnce_ = false;  // script.ini accepted the licence: a hidden run

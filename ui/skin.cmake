@@ -18,6 +18,7 @@ add_library(ui_core STATIC
     ${CMAKE_CURRENT_LIST_DIR}/skin_layout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/path_compaction.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin_control_state.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin_focus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/license_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/status_text.cpp)
 target_include_directories(ui_core PUBLIC ${PROJECT_SOURCE_DIR})
@@ -28,8 +29,10 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/skin_dpi_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_text_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_controls_win.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/skin_surface_win.cpp)
-    target_link_libraries(ui_skin_win PUBLIC ui_core config_core delay_gdiplus gdi32 user32 ole32 uuid)
+        ${CMAKE_CURRENT_LIST_DIR}/skin_surface_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/skin_focus_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/skin_accessible_win.cpp)
+    target_link_libraries(ui_skin_win PUBLIC ui_core config_core delay_gdiplus gdi32 user32 ole32 delay_oleaut32 delay_oleacc uuid)
 
     if(HOST_PKGTOOL)
         get_filename_component(skin_host_tools "${HOST_PKGTOOL}" DIRECTORY)

@@ -98,3 +98,21 @@ bool ReleaseTest(ControlCore& control, int32_t x, int32_t y) {
         SetNormal(control);
     return false;
 }
+
+bool Focusable(const ControlCore& control) {
+    return control.Visible && control.State != ControlState::Disabled;
+}
+
+void SetFocused(ControlCore& control, bool focused) {
+    if (control.Focused == focused)
+        return;
+    control.Focused = focused;
+    Send(control, ControlNotice::Redraw);
+}
+
+bool KeyActivate(ControlCore& control) {
+    if (!Focusable(control))
+        return false;
+    Send(control, ControlNotice::Clicked);
+    return true;
+}

@@ -1,7 +1,8 @@
 // The pointer logic shared by the skinned buttons and language options: the
 // four states, the colours each state uses, and the hover, press and release
-// tests with the notifications they send. Portable: the Windows controls wrap
-// this record and turn the notifications into window messages.
+// tests with the notifications they send; and their keyboard focus flag and
+// activation (the focus order is in ui/skin_focus.h). Portable: the Windows
+// controls wrap this record and turn the notifications into window messages.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,8 @@ using Argb = uint32_t;
 
 // Value of every colour field before a colour set is filled in.
 inline constexpr Argb kUnsetColor = 0xff000000;
+// The keyboard focus outline: the skin's highlight (the hover outline).
+inline constexpr Argb kFocusOutlineColor = 0xfe27a0fd;
 
 enum class ControlState : int32_t {
     Normal = 0,
@@ -57,6 +60,7 @@ struct ControlCore {
     ControlColorSet Colors;
     ControlNotify Notify = nullptr;  // null: no notifications
     void* NotifyContext = nullptr;
+    bool Focused = false;  // holds the keyboard focus: painted with a focus outline
 };
 
 // The colour sets of the window's controls.
@@ -84,3 +88,11 @@ bool PressTest(ControlCore& control, int32_t x, int32_t y);
 // control turns Normal (Redraw); false. A click is reported for any release
 // inside, whatever the press began on.
 bool ReleaseTest(ControlCore& control, int32_t x, int32_t y);
+
+// Keyboard. A control can take the focus while it is visible and enabled.
+bool Focusable(const ControlCore& control);
+// Sets the focus flag; notifies Redraw when it changed.
+void SetFocused(ControlCore& control, bool focused);
+// Space or Enter on the control: a focusable control notifies Clicked, as a
+// release inside would, and returns true; otherwise nothing happens (false).
+bool KeyActivate(ControlCore& control);

@@ -90,6 +90,11 @@ bool ShowsOutline(bool outlineAlways, ControlState state) {
 
 }  // namespace
 
+void PaintFocusOutline(Gdiplus::Graphics& graphics, const SkinRect& rect, int32_t inset) {
+    DrawSkinOutline(graphics, rect.X + inset, rect.Y + inset, rect.Width - 1 - 2 * inset, rect.Height - 1 - 2 * inset,
+                    kFocusOutlineColor);
+}
+
 // --- CSkinButton -------------------------------------------------------------
 
 CSkinButton::CSkinButton(HWND owner,
@@ -142,6 +147,9 @@ void CSkinButton::Paint(Gdiplus::Graphics& graphics) const {
     }
     DrawTextInRect(graphics, Caption, SkinFont(FontSize), r, Core.Current.Text, Gdiplus::StringAlignmentCenter,
                    Gdiplus::StringAlignmentCenter);
+    // Inside the face, clear of the rounded corners and of the outline.
+    if (Core.Focused)
+        PaintFocusOutline(graphics, r, Rounded ? 4 : 2);
 }
 
 bool CSkinButton::HoverTest(int32_t x, int32_t y) {
@@ -193,6 +201,8 @@ void CSkinOption::Paint(Gdiplus::Graphics& graphics) const {
         FillSkinRect(graphics, Mark, kMarkColor);
     DrawTextInRect(graphics, Caption, SkinFont(FontSize), LabelArea, Core.Current.Text, Gdiplus::StringAlignmentNear,
                    Gdiplus::StringAlignmentCenter);
+    if (Core.Focused)
+        PaintFocusOutline(graphics, Core.Rect, 0);
 }
 
 bool CSkinOption::HoverTest(int32_t x, int32_t y) {

@@ -36,6 +36,10 @@ inline constexpr size_t kPathBoxUnits = 260;
 inline constexpr Argb kBackgroundColor = 0xfe2d2d2d;  // window, browse/close buttons, options
 inline constexpr Argb kStatusAreaColor = 0xfe141414;  // status band, Install button
 
+// The keyboard focus outline: a 1-pixel rectangle in kFocusOutlineColor,
+// `inset` pixels inside `rect`.
+void PaintFocusOutline(Gdiplus::Graphics& graphics, const SkinRect& rect, int32_t inset);
+
 class CSkinButton {
   public:
     // Visible, state Normal, the colour set of `baseColor`, fill background on,
@@ -66,7 +70,8 @@ class CSkinButton {
     // Paints into `graphics` (the off-screen surface): nothing when invisible;
     // background in the normal fill, then the square or rounded (radius 7)
     // face in the current fill, the outline when outline-always or hovered or
-    // pressed, and the caption centred in the current text colour.
+    // pressed, the caption centred in the current text colour, and the focus
+    // outline when focused.
     void Paint(Gdiplus::Graphics& graphics) const;
 
     // The pointer tests of ui/skin_control_state.h, sending UM_BUTTON_REDRAW
@@ -106,7 +111,8 @@ class CSkinOption {
     void SetCaption(const wchar_t* caption);
 
     // Nothing when invisible; background, box, box outline, the mark when
-    // selected, and the label left-aligned and vertically centred.
+    // selected, the label left-aligned and vertically centred, and the focus
+    // outline around the whole option when focused.
     void Paint(Gdiplus::Graphics& graphics) const;
 
     // As for buttons, with UM_OPTION_REDRAW and UM_OPTION_CLICKED; hit on the

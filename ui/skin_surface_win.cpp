@@ -176,6 +176,8 @@ void DrawNoticeAndLink(Gdiplus::Graphics& graphics, SkinPage& page, const Langua
     layout.LicenseLinkRect = {notice.X + noticeWidth + 1, notice.Y, linkWidth + 1, notice.Height};
     DrawTextInRect(graphics, linkText, underlined, layout.LicenseLinkRect, kLinkText, Gdiplus::StringAlignmentNear,
                    Gdiplus::StringAlignmentFar);
+    if (page.LinkFocused)
+        PaintFocusOutline(graphics, layout.LicenseLinkRect, 0);
 }
 
 // "\r\n" starts a new line. Windows' GDI+ breaks at the pair, Wine's draws the
@@ -279,6 +281,7 @@ void DrawPageTexts(Gdiplus::Graphics& graphics, SkinPage& page, const LanguageTa
 }
 
 void ShowStatus(SkinPage& page, const wchar_t* text) {
+    page.StatusText = text ? text : L"";
     if (std::unique_ptr<Gdiplus::Graphics> graphics = OpenDrawingContext(page)) {
         FillSkinRect(*graphics, page.Layout.StatusArea, page.StatusAreaColor);
         if (text) {

@@ -18,6 +18,7 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <string>
 
 #include "config/language_choice.h"
 #include "config/language_table.h"
@@ -67,6 +68,8 @@ struct SkinPage {
     std::unique_ptr<CSkinButton> InstallButton;
     std::unique_ptr<CSkinOption> ChineseOption;
     std::unique_ptr<CSkinOption> EnglishOption;
+    bool LinkFocused = false;  // DrawPageTexts outlines the licence link
+    std::wstring StatusText;   // what ShowStatus last drew in the band
 };
 
 // Reads the client size and the window rectangle (into `savedWindowRect`),
@@ -103,11 +106,13 @@ void CreateControls(Gdiplus::Graphics* graphics, SkinPage& page);
 // `table`, sets page.Layout.LicenseLinkRect from the measured texts, copies
 // InstallButtonLabel into the Install button's caption and paints the
 // button. Does not copy the surface to the window. Empty slots draw nothing.
+// The link gets the focus outline while page.LinkFocused is set.
 void DrawPageTexts(Gdiplus::Graphics& graphics, SkinPage& page, const LanguageTable& table);
 
 // Fills the status band and, when `text` is not null, draws it centred in
 // 0xfeb4b4b4 at 14 pixels at 96 dots per inch ("\r\n" starts a second
-// line); then copies the surface to the window.
+// line); then copies the surface to the window. page.StatusText keeps the
+// text (null: empty).
 void ShowStatus(SkinPage& page, const wchar_t* text);
 
 // The repaints for UM_PATHBOX_REDRAW, UM_BUTTON_REDRAW and UM_OPTION_REDRAW:

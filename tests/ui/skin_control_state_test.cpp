@@ -166,4 +166,22 @@ TEST_F(SkinControlStateTest, StateSettersSwitchAllColoursAndNotify) {
     EXPECT_TRUE(ReleaseTest(control_, kInX, kInY));
 }
 
+// The keyboard: a focus change repaints once; Space or Enter clicks only a
+// visible, enabled control.
+TEST_F(SkinControlStateTest, KeyboardFocusRepaintsAndActivationClicksOnlyWhenEnabled) {
+    SetFocused(control_, true);
+    SetFocused(control_, true);
+    EXPECT_TRUE(control_.Focused);
+    EXPECT_TRUE(KeyActivate(control_));
+    EXPECT_EQ(notices_, (Notices{ControlNotice::Redraw, ControlNotice::Clicked}));
+    notices_.clear();
+    SetDisabled(control_);
+    EXPECT_FALSE(Focusable(control_));
+    EXPECT_FALSE(KeyActivate(control_));
+    SetNormal(control_);
+    control_.Visible = false;
+    EXPECT_FALSE(KeyActivate(control_));
+    EXPECT_EQ(notices_, (Notices{ControlNotice::Redraw, ControlNotice::Redraw}));
+}
+
 }  // namespace

@@ -6,6 +6,7 @@ add_unit_test(skin_core_tests
         ${CMAKE_CURRENT_LIST_DIR}/skin_layout_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/path_compaction_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/skin_control_state_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/skin_focus_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/license_text_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/status_text_test.cpp
     LIBS ui_core)

@@ -14,6 +14,12 @@
 //   window_probe wait-titled TITLE MS     waits for a visible window titled TITLE: "LEFT TOP"
 //   window_probe wait-gone-titled TITLE MS  waits until no window is titled TITLE
 //   window_probe license                  licence dialog: "OWNED SELSTART SELEND FIRSTLINE LENGTH"
+//   window_probe accessible              the page's parts as a screen reader gets them through
+//                                         AccessibleObjectFromWindow and AccessibleChildren, one
+//                                         line each (UTF-8): "ID<TAB>ROLE<TAB>NAME<TAB>STATES[<TAB>VALUE]"
+//   window_probe press ID                 the default action of part ID, as a screen reader's user asks it
+//   window_probe events MS                for MS ms, the main window's focus and name-change
+//                                         events: "focus|namechange ID NAME", one line each
 //   window_probe render-status W H TEXT OUT.bmp
 //                                         the page background with TEXT in the status band
 //                                         (a written-out \r\n is the line break),
@@ -26,12 +32,15 @@
 #include <windows.h>
 
 #include <gdiplus.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/com_win.h"
 #include "ui/skin_dpi_win.h"
 #include "ui/skin_surface_win.h"
 
@@ -274,6 +283,155 @@ int Answers(int timeoutMs) {
     return 0;
 }
 
+std::string Utf8(const wchar_t* text, int length) {
+    if (!text || length <= 0)
+        return {};
+    std::string out(static_cast<size_t>(length) * 4, '\0');
+    int written =
+        WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(written > 0 ? static_cast<size_t>(written) : 0);
+    return out;
+}
+
+// A BSTR-returning question, as UTF-8 ("" for no text); frees the BSTR.
+template <typename Ask>
+std::string AskText(Ask ask) {
+    BSTR text = nullptr;
+    std::string out;
+    if (ask(&text) == S_OK && text)
+        out = Utf8(text, static_cast<int>(SysStringLen(text)));
+    SysFreeString(text);
+    return out;
+}
+
+std::string RoleText(IAccessible* object, VARIANT child) {
+    VARIANT role;
+    VariantInit(&role);
+    if (FAILED(object->get_accRole(child, &role)) || role.vt != VT_I4)
+        return "?";
+    wchar_t text[64] = {};
+    int length = static_cast<int>(GetRoleTextW(static_cast<DWORD>(role.lVal), text, 64));
+    return Utf8(text, length);
+}
+
+std::string StateWords(IAccessible* object, VARIANT child) {
+    VARIANT state;
+    VariantInit(&state);
+    if (FAILED(object->get_accState(child, &state)) || state.vt != VT_I4)
+        return "?";
+    static const std::pair<LONG, const char*> kWords[] = {
+        {STATE_SYSTEM_CHECKED, "checked"},   {STATE_SYSTEM_UNAVAILABLE, "unavailable"},
+        {STATE_SYSTEM_FOCUSED, "focused"},   {STATE_SYSTEM_FOCUSABLE, "focusable"},
+        {STATE_SYSTEM_READONLY, "readonly"}, {STATE_SYSTEM_INVISIBLE, "invisible"},
+        {STATE_SYSTEM_LINKED, "linked"}};
+    std::string words;
+    for (const auto& [bit, word] : kWords) {
+        if (state.lVal & bit)
+            words += (words.empty() ? "" : ",") + std::string(word);
+    }
+    return words.empty() ? "normal" : words;
+}
+
+// Reads the page the way a screen reader does: the client object from the
+// window, its children with AccessibleChildren, each child's name, role,
+// state and value.
+IAccessible* PageObject() {
+    HWND window = MainWindow();
+    IAccessible* object = nullptr;
+    if (!window || FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return object;
+}
+
+int Accessible() {
+    ComInitialization com;
+    IAccessible* object = com.Succeeded() ? PageObject() : nullptr;
+    if (!object)
+        return 1;
+    LONG count = 0;
+    object->get_accChildCount(&count);
+    std::vector<VARIANT> children(static_cast<size_t>(count > 0 ? count : 0));
+    LONG got = 0;
+    if (count > 0)
+        AccessibleChildren(object, 0, count, children.data(), &got);
+    for (LONG i = 0; i < got; ++i) {
+        VARIANT& child = children[static_cast<size_t>(i)];
+        if (child.vt == VT_I4) {
+            std::string value = AskText([&](BSTR* out) { return object->get_accValue(child, out); });
+            std::printf("%ld\t%s\t%s\t%s%s%s\n", child.lVal, RoleText(object, child).c_str(),
+                        AskText([&](BSTR* out) { return object->get_accName(child, out); }).c_str(),
+                        StateWords(object, child).c_str(), value.empty() ? "" : "\t", value.c_str());
+        }
+        VariantClear(&child);
+    }
+    object->Release();
+    std::fflush(stdout);
+    return got > 0 ? 0 : 1;
+}
+
+// A screen reader's "press": the default action of part ID.
+int Press(LONG id) {
+    ComInitialization com;
+    IAccessible* object = com.Succeeded() ? PageObject() : nullptr;
+    if (!object)
+        return 1;
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    const HRESULT result = object->accDoDefaultAction(child);
+    object->Release();
+    return result == S_OK ? 0 : 1;
+}
+
+HWND g_eventWindow = nullptr;
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG childId, DWORD, DWORD) {
+    if (window != g_eventWindow || objectId != OBJID_CLIENT)
+        return;
+    const char* kind = event == EVENT_OBJECT_FOCUS        ? "focus"
+                       : event == EVENT_OBJECT_NAMECHANGE ? "namechange"
+                                                          : nullptr;
+    if (!kind)
+        return;
+    IAccessible* object = nullptr;
+    VARIANT child;
+    VariantInit(&child);
+    std::string name;
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, static_cast<DWORD>(objectId), static_cast<DWORD>(childId), &object,
+                                            &child)) &&
+        object) {
+        name = AskText([&](BSTR* out) { return object->get_accName(child, out); });
+        object->Release();
+    }
+    std::printf("%s %ld %s\n", kind, childId, name.c_str());
+    std::fflush(stdout);
+}
+
+// Listens to the main window's events from outside its process, as a screen
+// reader does.
+int Events(int timeoutMs) {
+    g_eventWindow = MainWindow();
+    ComInitialization com;
+    DWORD process = 0;
+    if (!g_eventWindow || !com.Succeeded() || !GetWindowThreadProcessId(g_eventWindow, &process))
+        return 1;
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_NAMECHANGE, nullptr, &OnWinEvent, process, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    if (!hook)
+        return 1;
+    const DWORD end = GetTickCount() + static_cast<DWORD>(timeoutMs);
+    for (DWORD now = GetTickCount(); static_cast<LONG>(end - now) > 0; now = GetTickCount()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+    UnhookWinEvent(hook);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: window_probe find|dpi|wait STATE MS|license|render-status W H TEXT OUT\n");
     return 2;
@@ -337,6 +495,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"license")
         return License();
+    if (command == L"accessible")
+        return Accessible();
+    if (command == L"press" && argc == 3)
+        return Press(_wtoi(argv[2]));
+    if (command == L"events" && argc == 3)
+        return Events(_wtoi(argv[2]));
     if (command == L"render-status" && argc == 6) {
         Gdiplus::GdiplusStartupInput input;
         ULONG_PTR token = 0;

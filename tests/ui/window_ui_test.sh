@@ -3,7 +3,7 @@
 # xdotool and checked on screenshots and through window_probe:
 #   idle page   pixels of the background, status band, outline, option box
 #               and mark, Install button corner and outline, hover colour;
-#               Enter, Escape and Alt+F4 leave it open; a drag moves it; the
+#               Enter without focus and Alt+F4 leave it open; a drag moves it; the
 #               licence link opens the licence dialog (top, nothing selected)
 #               and Escape closes it; the language switch changes the texts;
 #               the close button ends the program before Install
@@ -17,8 +17,17 @@
 #               ends with nothing installed once the picker is closed
 #   cancel      close during the installation rolls back to
 #               "Installation Cancelled!"
+#   escape      Escape does what close does: on the idle window it ends the
+#               program, during the installation it cancels it
+#   keyboard    a whole installation from the keyboard alone (Tab, Space,
+#               Enter, arrows; the folder picker and the licence dialog
+#               opened and left), focus outlines on screen, and what a
+#               screen reader reads: the parts' names, roles and states
+#               (AccessibleObjectFromWindow, AccessibleChildren), names that
+#               follow the language, and the status band's name changes
 #   unattended  script.ini accepting the licence: no window, installs, exits
-# Screenshots of the idle page in both languages are kept in --artifacts.
+# Screenshots of the idle page in both languages and with a focus outline,
+# and what the screen reader read, are kept in --artifacts.
 #
 #   window_ui_test.sh --template DIR --scratch DIR --installer EXE --probe EXE --shell EXE --artifacts DIR
 set -uo pipefail
@@ -143,8 +152,8 @@ check "hovering the Install button turns its outline 0x27a0fd" \
 xdotool mousemove $((WX + 300)) $((WY + 50)); sleep 0.2
 window_crop "$shots/idle-en.png" "$artifacts/window-en.png"
 
-xdotool key Return; xdotool key Escape; xdotool key alt+F4; sleep 0.5
-check "Enter, Escape and Alt+F4 leave the window open" probe wait visible 100
+xdotool key Return; xdotool key alt+F4; sleep 0.5
+check "Enter without a focused control and Alt+F4 leave the window open" probe wait visible 100
 
 left=$WX top=$WY
 # A person's drag: each step takes a moment.
@@ -339,6 +348,142 @@ check "the status band shows \"Installation Cancelled!\"" test -n "$seen_cancell
 cancel_rc=$(installer_exit 10); echo "     exit code $cancel_rc"
 check "a cancelled installation ends the program with its failure code" test "$cancel_rc" = $((1602 % 256))  # 1602 as a shell sees it
 check "the rollback removed the written files" test ! -e "$product_dir/uninstall.log" -a ! -e "$product_dir/ZorvanellePanelV7.exe"
+
+echo "== escape"
+start_installer
+probe wait visible 15000 >/dev/null
+sleep 0.3
+xdotool key Escape
+check "Escape on the idle window ends the program, as the close button does" test "$(installer_exit 10)" = 0
+start_installer
+probe wait visible 15000 >/dev/null
+read_window
+layout
+click $((INSTALL_X + 70)) $((INSTALL_Y + 25))
+for i in $(seq 1 300); do
+    [ -f "$product_dir/ZorvanellePanelV7.exe" ] && break
+    sleep 0.05
+done
+xdotool key Escape
+check "Escape during the installation cancels it, as the close button does" \
+    test "$(installer_exit 60)" = $((1602 % 256))
+check "the cancelled installation was rolled back" test ! -e "$product_dir/ZorvanellePanelV7.exe"
+
+echo "== keyboard and screen reader"
+# What a screen reader reads, saved as NAME.txt: one "ID ROLE NAME STATES
+# [VALUE]" line (tab-separated) for each part of the page.
+read_page() { probe accessible >"$shots/$1.txt"; cp "$shots/$1.txt" "$artifacts/accessible-$1.txt"; }
+part() { awk -F'\t' -v id="$2" -v f="$3" '$1 == id { print $f }' "$shots/$1.txt"; }  # NAME ID FIELD
+focused_part() { awk -F'\t' '$4 ~ /focused/ { print $1 }' "$shots/$1.txt"; }
+key() { xdotool key "$@"; sleep 0.3; }
+check "nothing is installed before the keyboard installation" \
+    test ! -e "$product_dir/uninstall.log" -a -z "$(product_value MainAppPath)"
+start_installer
+probe wait visible 15000 >/dev/null
+read_window
+layout
+sleep 0.3
+# The events come as they happen: straight into the file, not through the
+# probe function's pipe, whose end would hold them back until it exits.
+wine 'C:\inst\window_probe.exe' events 300000 </dev/null >"$shots/events.txt" 2>/dev/null &
+events_pid=$!
+sleep 0.5
+read_page en
+sed 's/^/     /' "$shots/en.txt"
+check "a screen reader finds the page's eight parts" test "$(wc -l <"$shots/en.txt")" = 8
+check "the language options are radio buttons, English checked" \
+    test "$(part en 1 2)|$(part en 1 3)|$(part en 1 4)|$(part en 2 3)|$(part en 2 4)" = \
+    "radio button|简体中文|focusable|English|checked,focusable"
+check "the folder is a read-only text holding the installation path" \
+    test "$(part en 3 3)|$(part en 3 4)|$(part en 3 5)" = \
+    "Please Select Installation Folder|readonly|C:\\$program_files\\Zorvanelle\\ZorvanelleV7"
+check "browse, Install and close are named buttons" \
+    test "$(part en 4 2)|$(part en 4 3)|$(part en 6 2)|$(part en 6 3)|$(part en 7 2)|$(part en 7 3)" = \
+    "push button|Browse|push button|Install|push button|Close"
+check "the licence link is a link" test "$(part en 5 2)|$(part en 5 3)" = "link|License Agreement"
+check "the status band is a static text" test "$(part en 8 2)|$(part en 8 4)" = "static text|readonly"
+check "nothing has the focus before the first key" test -z "$(focused_part en)"
+
+key Tab
+shoot "$shots/focus-chinese.png"
+window_crop "$shots/focus-chinese.png" "$artifacts/window-focus-option.png"
+read_page tab
+check "Tab puts the focus on the Chinese option" test "$(focused_part tab)" = 1
+check "the focused option shows the focus outline" near "$shots/focus-chinese.png" 31 81 39 160 253
+key space
+read_page zh
+check "Space selects the Chinese option" test "$(part zh 1 4)" = "checked,focused,focusable"
+check "the names follow the language" \
+    test "$(part zh 5 3)|$(part zh 6 3)|$(part zh 7 3)|$(part zh 3 3)" = "安装协议|安装|关闭|请选择安装目录"
+key Right
+read_page right
+check "the right arrow selects and focuses English" \
+    test "$(part right 2 4)|$(part right 1 4)|$(part right 6 3)" = "checked,focused,focusable|focusable|Install"
+shoot "$shots/focus-english.png"
+check "the focus outline leaves the Chinese option" near "$shots/focus-english.png" 31 81 44 44 44
+probe press 1 >/dev/null; sleep 0.3
+read_page pressed
+check "a screen reader's press on the Chinese option selects it" \
+    test "$(part pressed 1 4)|$(part pressed 6 3)" = "checked,focusable|安装"
+probe press 2 >/dev/null; sleep 0.3
+
+key Tab
+key space
+check "Space on the browse button opens the folder picker" quiet probe wait-titled "Browse for Folder" 5000
+sleep 0.3
+key Escape
+check "Escape leaves the folder picker" not probe titled "Browse for Folder"
+key Tab
+read_page link
+check "the focus is back on the page after the picker: Tab reaches the licence link" test "$(focused_part link)" = 5
+key Return
+check "Enter on the link opens the licence dialog" quiet probe license
+key Return
+check "Enter closes the licence dialog" not probe license
+key Tab
+read_page install
+check "Tab after the licence dialog reaches Install" test "$(focused_part install)" = 6
+shoot "$shots/focus-install.png"
+window_crop "$shots/focus-install.png" "$artifacts/window-focus-install.png"
+check "the focused Install button shows the focus outline" \
+    near "$shots/focus-install.png" $((INSTALL_X + 4)) $((INSTALL_Y + 25)) 39 160 253
+key shift+Tab
+key Tab
+read_page back
+check "Shift+Tab and Tab go back and forth" test "$(focused_part back)" = 6
+
+key Return
+sleep 0.5
+read_page installing
+check "after Install the focus moves on to the close button" test "$(focused_part installing)" = 7
+check "Install is gone and the language options are unavailable" \
+    test "$(part installing 6 4)|$(part installing 1 4)" = "unavailable,invisible|unavailable"
+key Tab
+key Tab
+key Right
+read_page installing2
+check "while installing Tab cycles the link and close, and arrows change nothing" \
+    test "$(focused_part installing2)|$(part installing2 2 4)" = "7|checked,unavailable"
+for i in $(seq 1 1200); do
+    probe find >/dev/null || break
+    sleep 0.1
+done
+check "the keyboard installation ends the program" test "$(installer_exit 10)" = 0
+kill "$events_pid" 2>/dev/null
+wait "$events_pid" 2>/dev/null
+tr -d '\r' <"$shots/events.txt" >"$artifacts/accessible-events.txt"
+check "focus changes are announced" grep -qx "focus 6 Install" "$artifacts/accessible-events.txt"
+check "the status band's changes are announced" \
+    grep -qx "namechange 8 Installation Complete!" "$artifacts/accessible-events.txt"
+check "a two-line status is read as one line with its file" \
+    grep -qx "namechange 8 Copying file C:.*ZorvanellePanelV7.exe" "$artifacts/accessible-events.txt"
+check "the keyboard installation wrote the product's files" test -f "$product_dir/uninstall.log"
+check "the keyboard installation recorded the product key" \
+    test "$(product_value MainAppPath)" = "C:\\$program_files\\Zorvanelle\\ZorvanelleV7\\ZorvanellePanelV7.exe"
+wine taskkill /f /im ZorvanellePanelV7.exe >/dev/null 2>&1 </dev/null
+# The next case installs into the same folder: remove this installation.
+wine "C:\\$program_files\\Zorvanelle\\ZorvanelleV7\\Uninstall.exe" /quiet </dev/null >/dev/null 2>&1
+check "the keyboard installation is removed again" test ! -e "$product_dir/uninstall.log"
 
 echo "== unattended"
 printf '<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="C:\\%s" />\n' "$program_files" \
