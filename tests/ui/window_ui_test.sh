@@ -65,20 +65,7 @@ mkdir -p "$shots"
 not() { "$@" >/dev/null; [ $? -eq 1 ]; }
 msgbox_says() { probe msgbox | grep -q "$1"; }
 
-installer_pid=
-start_installer() {
-    rm -f "$WINEPREFIX/installer.rc"
-    (wine 'C:\inst\TrovalisInstallV7.exe' </dev/null >/dev/null 2>&1; echo $? >"$WINEPREFIX/installer.rc") &
-    installer_pid=$!
-}
-installer_exit() {  # waits up to SECONDS for the program to end; prints its exit code
-    local i
-    for i in $(seq 1 $(($1 * 10))); do
-        [ -f "$WINEPREFIX/installer.rc" ] && { cat "$WINEPREFIX/installer.rc"; return 0; }
-        sleep 0.1
-    done
-    echo timeout
-}
+. "$here/installer_process.sh"
 
 # Window geometry from the probe: left, top, client width and height.
 read_window() {
