@@ -90,9 +90,11 @@ bool ShowsOutline(bool outlineAlways, ControlState state) {
 
 }  // namespace
 
-void PaintFocusOutline(Gdiplus::Graphics& graphics, const SkinRect& rect, int32_t inset) {
-    DrawSkinOutline(graphics, rect.X + inset, rect.Y + inset, rect.Width - 1 - 2 * inset, rect.Height - 1 - 2 * inset,
-                    kFocusOutlineColor);
+void PaintFocusOutline(Gdiplus::Graphics& graphics, const SkinRect& rect, int32_t inset, int32_t dpi) {
+    const int32_t pen = ScaleForDpi(1, dpi);
+    const int32_t at = ScaleForDpi(inset, dpi);
+    DrawSkinOutline(graphics, rect.X + at, rect.Y + at, rect.Width - pen - 2 * at, rect.Height - pen - 2 * at,
+                    kFocusOutlineColor, pen);
 }
 
 // --- CSkinButton -------------------------------------------------------------
@@ -149,7 +151,7 @@ void CSkinButton::Paint(Gdiplus::Graphics& graphics) const {
                    Gdiplus::StringAlignmentCenter);
     // Inside the face, clear of the rounded corners and of the outline.
     if (Core.Focused)
-        PaintFocusOutline(graphics, r, Rounded ? 4 : 2);
+        PaintFocusOutline(graphics, r, Rounded ? 4 : 2, Dpi);
 }
 
 bool CSkinButton::HoverTest(int32_t x, int32_t y) {
@@ -202,7 +204,7 @@ void CSkinOption::Paint(Gdiplus::Graphics& graphics) const {
     DrawTextInRect(graphics, Caption, SkinFont(FontSize), LabelArea, Core.Current.Text, Gdiplus::StringAlignmentNear,
                    Gdiplus::StringAlignmentCenter);
     if (Core.Focused)
-        PaintFocusOutline(graphics, Core.Rect, 0);
+        PaintFocusOutline(graphics, Core.Rect, 0, Dpi);
 }
 
 bool CSkinOption::HoverTest(int32_t x, int32_t y) {

@@ -36,9 +36,10 @@ inline constexpr size_t kPathBoxUnits = 260;
 inline constexpr Argb kBackgroundColor = 0xfe2d2d2d;  // window, browse/close buttons, options
 inline constexpr Argb kStatusAreaColor = 0xfe141414;  // status band, Install button
 
-// The keyboard focus outline: a 1-pixel rectangle in kFocusOutlineColor,
-// `inset` pixels inside `rect`.
-void PaintFocusOutline(Gdiplus::Graphics& graphics, const SkinRect& rect, int32_t inset);
+// The keyboard focus outline: a rectangle in kFocusOutlineColor, 1 pixel
+// wide and `inset` pixels inside `rect` at 96 dots per inch, both scaled to
+// `dpi` (so at 96 exactly those figures).
+void PaintFocusOutline(Gdiplus::Graphics& graphics, const SkinRect& rect, int32_t inset, int32_t dpi);
 
 class CSkinButton {
   public:

@@ -177,7 +177,7 @@ void DrawNoticeAndLink(Gdiplus::Graphics& graphics, SkinPage& page, const Langua
     DrawTextInRect(graphics, linkText, underlined, layout.LicenseLinkRect, kLinkText, Gdiplus::StringAlignmentNear,
                    Gdiplus::StringAlignmentFar);
     if (page.LinkFocused)
-        PaintFocusOutline(graphics, layout.LicenseLinkRect, 0);
+        PaintFocusOutline(graphics, layout.LicenseLinkRect, 0, layout.Dpi);
 }
 
 // "\r\n" starts a new line. Windows' GDI+ breaks at the pair, Wine's draws the

@@ -117,6 +117,17 @@ for dpi in 96 144 192; do
     shoot "$shots/hover-$dpi.png"
     check "hovering the Install button's middle turns its outline at $(at $((ix + pen - 1)) $((iy + ih / 2))) 0x27a0fd" \
         near "$shots/hover-$dpi.png" $((ix + pen - 1)) $((iy + ih / 2)) 39 160 253
+    if [ "$dpi" = 192 ]; then
+        # The layout is exactly twice the 96 one here, so the focus outline's
+        # top band, at 31,81 on one pixel row at 96, lies on two rows.
+        xdotool mousemove $((WX + CW / 2)) $((WY + $(S 5))) key Tab
+        sleep 0.3
+        shoot "$shots/focus-$dpi.png"
+        check "Tab's focus outline on the Chinese option at 62,$slot_y is 0x27a0fd, 2 pixels high" \
+            eval "near '$shots/focus-$dpi.png' 62 $slot_y 39 160 253 &&
+                  near '$shots/focus-$dpi.png' 62 $((slot_y + 1)) 39 160 253 &&
+                  ! near '$shots/focus-$dpi.png' 62 $((slot_y + 2)) 39 160 253 2>/dev/null"
+    fi
     xdotool mousemove $((WX + CW - m - r / 2)) $((WY + m + r / 2)) click 1
     check "the close button where the scaled layout puts it ends the program" test "$(installer_exit 10)" = 0
 done
