@@ -36,10 +36,7 @@ LONG ControlState(const ControlCore& control) {
     LONG state = 0;
     if (!control.Visible)
         state |= STATE_SYSTEM_INVISIBLE;
-    if (control.State == ControlState::Disabled || !control.Visible)
-        state |= STATE_SYSTEM_UNAVAILABLE;
-    else
-        state |= STATE_SYSTEM_FOCUSABLE;
+    state |= Focusable(control) ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE;
     if (control.Focused)
         state |= STATE_SYSTEM_FOCUSED;
     if (control.State == ControlState::Pressed)

@@ -8,7 +8,7 @@ constexpr Argb kOutlineNormal = 0xfea0a0a0;
 constexpr Argb kOutlineDisabled = 0xfe414141;
 constexpr Argb kFillHover = 0xfe424242;
 constexpr Argb kFillPressed = 0xfe343434;
-constexpr Argb kOutlineHover = 0xfe27a0fd;
+constexpr Argb kOutlineHover = kFocusOutlineColor;  // the skin's one highlight
 constexpr Argb kOutlinePressed = 0xfe3ca9fd;
 
 ControlColorSet ColorSet(Argb textNormal, Argb fillNormal, Argb fillDisabled) {

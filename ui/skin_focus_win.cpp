@@ -2,10 +2,18 @@
 
 #include <memory>
 
+namespace {
+
+// The targets that are controls (every one but the licence link).
+constexpr FocusTarget kControlTargets[] = {FocusTarget::ChineseOption, FocusTarget::EnglishOption,
+                                           FocusTarget::BrowseButton, FocusTarget::InstallButton,
+                                           FocusTarget::CloseButton};
+
+}  // namespace
+
 FocusMask AvailableFocus(const SkinPage& page) {
     FocusMask mask = FocusBit(FocusTarget::LicenseLink);
-    for (FocusTarget target : {FocusTarget::ChineseOption, FocusTarget::EnglishOption, FocusTarget::BrowseButton,
-                               FocusTarget::InstallButton, FocusTarget::CloseButton}) {
+    for (FocusTarget target : kControlTargets) {
         const ControlCore* control = ControlOfTarget(page, target);
         if (control && Focusable(*control))
             mask |= FocusBit(target);
@@ -31,8 +39,7 @@ ControlCore* ControlOfTarget(const SkinPage& page, FocusTarget target) {
 }
 
 void ShowFocus(SkinPage& page, FocusTarget focus, const LanguageTable& table) {
-    for (FocusTarget target : {FocusTarget::ChineseOption, FocusTarget::EnglishOption, FocusTarget::BrowseButton,
-                               FocusTarget::InstallButton, FocusTarget::CloseButton}) {
+    for (FocusTarget target : kControlTargets) {
         if (ControlCore* control = ControlOfTarget(page, target))
             SetFocused(*control, target == focus);  // a change asks the owner for a repaint
     }
